@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds both builds and runs every test: the native test
+# build (with address and undefined-behaviour sanitizers) and the Windows build
+# under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/lib.sh
+
+bash scripts/setup.sh
+cmake --preset linux-test >/dev/null
+cmake --build --preset linux-test
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+
+start_display
+export NO_AT_BRIDGE=1
+status=0
+ctest --preset linux-test || status=1
+ctest --preset windows || status=1
+WINEPREFIX="$PWD/build/windows/wine/prefix" wineserver -k 2>/dev/null || true
+exit $status

@@ -1,0 +1,82 @@
+#include "platform/files.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "app/text.h"
+
+namespace qm {
+
+namespace fs = std::filesystem;
+
+fs::path FsPath(const std::wstring& path) {
+#ifdef _WIN32
+  return fs::path(path);
+#else
+  return fs::path(Utf8FromWide(path));
+#endif
+}
+
+std::wstring WidePath(const fs::path& path) {
+#ifdef _WIN32
+  return path.wstring();
+#else
+  return WideFromUtf8(path.string());
+#endif
+}
+
+bool FileExists(const std::wstring& path) {
+  std::error_code ec;
+  return fs::is_regular_file(FsPath(path), ec);
+}
+
+bool FolderExists(const std::wstring& path) {
+  std::error_code ec;
+  return fs::is_directory(FsPath(path), ec);
+}
+
+bool PathExists(const std::wstring& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(FsPath(path), ec));
+}
+
+std::optional<std::string> ReadFileBytes(const std::wstring& path) {
+  std::ifstream in(FsPath(path), std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes) {
+  const fs::path target = FsPath(path);
+  fs::path temp = target;
+  temp += ".partial";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+      std::error_code ignored;
+      fs::remove(temp, ignored);
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, target, ec);
+  if (!ec) return true;
+  std::error_code ignored;
+  fs::remove(temp, ignored);
+  return false;
+}
+
+bool AppendFileBytes(const std::wstring& path, const std::string& bytes) {
+  std::ofstream out(FsPath(path), std::ios::binary | std::ios::app);
+  if (!out) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return static_cast<bool>(out);
+}
+
+}  // namespace qm

@@ -1,0 +1,20 @@
+// The executable's own binary resources, found by type name and number: the
+// resource section on Windows, the embedded table on Linux.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace qm {
+
+struct ResourceBytes {
+  const unsigned char* data;
+  size_t size;
+  std::string_view view() const { return {reinterpret_cast<const char*>(data), size}; }
+};
+
+// type is the resource type's name as in res/resources.txt ("PNG", "ZIP", ...).
+std::optional<ResourceBytes> FindResourceBytes(const char* type, unsigned id);
+
+}  // namespace qm

@@ -1,0 +1,35 @@
+#include <windows.h>
+#include <shlobj.h>
+
+#include "app/paths.h"
+
+namespace qm {
+namespace {
+
+std::wstring SpecialFolder(int csidl) {
+  wchar_t buffer[MAX_PATH] = {};
+  LPITEMIDLIST items = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) && items) {
+    SHGetPathFromIDListW(items, buffer);
+    CoTaskMemFree(items);
+  }
+  return buffer;
+}
+
+}  // namespace
+
+SystemFolders QuerySystemFolders() {
+  SystemFolders folders;
+  wchar_t buffer[MAX_PATH] = {};
+  if (SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, buffer))) {
+    folders.appData = buffer;
+  }
+  folders.desktop = SpecialFolder(CSIDL_DESKTOP);
+  folders.programs = SpecialFolder(CSIDL_PROGRAMS);
+  wchar_t module[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, module, MAX_PATH);
+  folders.modulePath = module;
+  return folders;
+}
+
+}  // namespace qm

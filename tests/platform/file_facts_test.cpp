@@ -1,0 +1,50 @@
+#include "app/file_facts.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+namespace qm {
+namespace {
+
+TEST(FileFacts, Md5OfKnownContents) {
+  test::TempDir dir;
+  struct Case {
+    std::string bytes;
+    const wchar_t* md5;
+  };
+  const Case cases[] = {
+      {"", L"d41d8cd98f00b204e9800998ecf8427e"},
+      {"abc", L"900150983cd24fb0d6963f7d28e17f72"},
+      {"The quick brown fox jumps over the lazy dog", L"9e107d9d372bb6826bd81d3542a419d6"},
+      {std::string(3 << 20, 'a'), L"6a11a8872b36343799a15617bea78cef"},
+  };
+  for (const Case& c : cases) {
+    const std::wstring file = dir.Sub(L"f.bin");
+    test::WriteFile(FsPath(file), c.bytes);
+    std::wstring digest = L"prefix:";
+    EXPECT_TRUE(GetFileMd5(file, digest));
+    EXPECT_EQ(digest, std::wstring(L"prefix:") + c.md5);
+  }
+}
+
+TEST(FileFacts, Md5OfMissingFileLeavesDigestAlone) {
+  test::TempDir dir;
+  std::wstring digest = L"kept";
+  EXPECT_FALSE(GetFileMd5(dir.Sub(L"missing.exe"), digest));
+  EXPECT_EQ(digest, L"kept");
+}
+
+TEST(FileFacts, VersionText) {
+  test::TempDir dir;
+  EXPECT_EQ(GetFileVersionText(dir.Sub(L"missing.exe")), L"");
+  const std::wstring plain = dir.Sub(L"plain.exe");
+  test::WriteFile(FsPath(plain), "not an executable at all");
+  EXPECT_EQ(GetFileVersionText(plain), L"None VerSion Supprot");
+  ASSERT_FALSE(test::LauncherPath().empty());
+  EXPECT_EQ(GetFileVersionText(test::LauncherPath()), L"1.0.1.0");
+}
+
+}  // namespace
+}  // namespace qm
