@@ -24,6 +24,13 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path);
 // folder does not exist.
 bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes);
 
+// Copies a file over target, replacing an existing one, keeping the source's
+// permissions (CopyFileW on Windows). On failure LastErrorCode() tells why.
+bool CopyFileReplacing(const std::wstring& source, const std::wstring& target);
+
+// Creates a folder; its parent must exist. True when it exists afterwards.
+bool CreateFolder(const std::wstring& path);
+
 // Appends bytes, creating the file when missing (its folder must exist).
 bool AppendFileBytes(const std::wstring& path, const std::string& bytes);
 

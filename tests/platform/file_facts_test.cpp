@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "platform/process.h"
 #include "support/temp_dir.h"
 
 namespace qm {
@@ -44,6 +45,25 @@ TEST(FileFacts, VersionText) {
   EXPECT_EQ(GetFileVersionText(plain), L"None VerSion Supprot");
   ASSERT_FALSE(test::LauncherPath().empty());
   EXPECT_EQ(GetFileVersionText(test::LauncherPath()), L"1.0.1.0");
+}
+
+}  // namespace
+}  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(Files, CopyReplacesAndReportsFailure) {
+  test::TempDir dir;
+  const std::wstring source = dir.Sub(L"a.exe"), target = dir.Sub(L"b.exe");
+  test::WriteFile(FsPath(source), "new contents");
+  test::WriteFile(FsPath(target), "old");
+  EXPECT_TRUE(CopyFileReplacing(source, target));
+  EXPECT_EQ(test::ReadFile(FsPath(target)), "new contents");
+  EXPECT_FALSE(CopyFileReplacing(source, dir.Sub(L"missing") + L"/c.exe"));
+  EXPECT_NE(LastErrorCode(), 0);
+  EXPECT_FALSE(CopyFileReplacing(dir.Sub(L"nothing.exe"), target));
+  EXPECT_EQ(test::ReadFile(FsPath(target)), "new contents");
 }
 
 }  // namespace

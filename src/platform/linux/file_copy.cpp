@@ -1,0 +1,84 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+#include "app/text.h"
+#include "platform/files.h"
+
+namespace qm {
+
+namespace {
+
+bool WriteAll(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+// Writes a temporary file beside the target and renames it over the target, so
+// the target is never seen half-written, and a running program that holds the
+// old file keeps its own copy.
+bool CopyFileReplacing(const std::wstring& source, const std::wstring& target) {
+  const std::string from = Utf8FromWide(source);
+  const std::string to = Utf8FromWide(target);
+  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) return false;
+  struct stat info {};
+  if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int saved = S_ISREG(info.st_mode) ? errno : EISDIR;
+    close(in);
+    errno = saved;
+    return false;
+  }
+  const std::string temp = to + ".partial";
+  const int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777);
+  if (out < 0) {
+    const int saved = errno;
+    close(in);
+    errno = saved;
+    return false;
+  }
+  char buffer[1 << 16];
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = read(in, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    if (!WriteAll(out, buffer, static_cast<size_t>(n))) {
+      ok = false;
+      break;
+    }
+  }
+  int saved = ok ? 0 : errno;
+  if (fchmod(out, info.st_mode & 07777) != 0 && ok) ok = false, saved = errno;
+  if (close(out) != 0 && ok) ok = false, saved = errno;
+  close(in);
+  if (ok && rename(temp.c_str(), to.c_str()) != 0) ok = false, saved = errno;
+  if (!ok) {
+    unlink(temp.c_str());
+    errno = saved;
+  }
+  return ok;
+}
+
+bool CreateFolder(const std::wstring& path) {
+  const std::string p = Utf8FromWide(path);
+  return mkdir(p.c_str(), 0755) == 0 || (errno == EEXIST && FolderExists(path));
+}
+
+}  // namespace qm
