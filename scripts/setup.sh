@@ -13,7 +13,7 @@ PACKAGES=(
   binutils-mingw-w64-x86-64 libz-mingw-w64-dev wine wine64
   # tests and tools
   xvfb xdotool x11-utils imagemagick openbox trayer xcompmgr dbus-x11 curl
-  desktop-file-utils fonts-noto-cjk python3 clang libclang-rt-14-dev dpkg-dev
+  bc desktop-file-utils fonts-noto-cjk python3 clang libclang-rt-14-dev dpkg-dev
 )
 
 missing=()
