@@ -1,5 +1,5 @@
-// The HTTP client of the Windows build, on WinInet. A URL handle is the open
-// response: InternetOpenUrlW returns once the status and headers are in.
+// The HTTP client of the Windows build, on WinInet. A request handle is the open
+// response: HttpSendRequestW returns once the status and headers are in.
 #include <windows.h>
 #include <wininet.h>
 
@@ -34,7 +34,7 @@ std::wstring InternetMessage(DWORD code) {
 
 class WinInetResponse : public HttpResponse {
  public:
-  explicit WinInetResponse(HINTERNET request) : request_(request) {}
+  WinInetResponse(HINTERNET connection, HINTERNET request) : connection_(connection), request_(request) {}
   ~WinInetResponse() override { Close(); }
 
   long StatusCode() override {
@@ -67,10 +67,12 @@ class WinInetResponse : public HttpResponse {
 
   void Close() override {
     if (request_) InternetCloseHandle(request_);
-    request_ = nullptr;
+    if (connection_) InternetCloseHandle(connection_);
+    request_ = connection_ = nullptr;
   }
 
  private:
+  HINTERNET connection_;
   HINTERNET request_;
 };
 
@@ -82,16 +84,57 @@ class WinInetSession : public HttpSession {
   }
   ~WinInetSession() override { Close(); }
 
-  void SetConnectTimeout(unsigned long milliseconds) override { SetOption(INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds); }
-  void SetReceiveTimeout(unsigned long milliseconds) override { SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds); }
+  // Kept on the session and put on each request; without a call, WinInet's
+  // own defaults apply.
+  void SetConnectTimeout(unsigned long milliseconds) override {
+    connectMs_ = milliseconds;
+    SetOption(session_, INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);
+  }
+  void SetReceiveTimeout(unsigned long milliseconds) override {
+    receiveMs_ = milliseconds;
+    SetOption(session_, INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds);
+  }
 
   std::unique_ptr<HttpResponse> OpenUrl(const std::wstring& url) override {
+    // The request is built from its parts rather than with InternetOpenUrlW,
+    // so that the time-outs can be put on the request handle itself, where
+    // every WinInet implementation applies them.
+    wchar_t host[INTERNET_MAX_HOST_NAME_LENGTH + 1] = {};
+    URL_COMPONENTSW parts{};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = INTERNET_MAX_HOST_NAME_LENGTH + 1;
+    parts.dwUrlPathLength = 1;   // pointers into url
+    parts.dwExtraInfoLength = 1;
+    if (!InternetCrackUrlW(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) RaiseLastError();
+    if (parts.nScheme != INTERNET_SCHEME_HTTP && parts.nScheme != INTERNET_SCHEME_HTTPS) {
+      throw UpdateException(InternetMessage(ERROR_INTERNET_UNRECOGNIZED_SCHEME));
+    }
+    std::wstring object(parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : L"");
+    if (parts.lpszExtraInfo) object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+    if (object.empty()) object = L"/";
+    HINTERNET connection =
+        InternetConnectW(session_, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1);
+    if (!connection) RaiseLastError();
     // Always from the server: a cached version answer could hide an update,
     // and a downloaded executable has no place in the URL cache.
-    const DWORD flags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
-    HINTERNET request = InternetOpenUrlW(session_, url.c_str(), nullptr, 0, flags, 1);
-    if (!request) RaiseLastError();
-    return std::make_unique<WinInetResponse>(request);
+    DWORD flags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
+    if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
+    HINTERNET request = HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 1);
+    if (!request) {
+      const DWORD error = GetLastError();
+      InternetCloseHandle(connection);
+      throw UpdateException(InternetMessage(error));
+    }
+    if (connectMs_) SetOption(request, INTERNET_OPTION_CONNECT_TIMEOUT, connectMs_);
+    if (receiveMs_) SetOption(request, INTERNET_OPTION_RECEIVE_TIMEOUT, receiveMs_);
+    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
+      const DWORD error = GetLastError();
+      InternetCloseHandle(request);
+      InternetCloseHandle(connection);
+      throw UpdateException(InternetMessage(error));
+    }
+    return std::make_unique<WinInetResponse>(connection, request);
   }
 
   void Close() override {
@@ -100,12 +143,14 @@ class WinInetSession : public HttpSession {
   }
 
  private:
-  void SetOption(DWORD option, unsigned long milliseconds) {
+  static void SetOption(HINTERNET handle, DWORD option, unsigned long milliseconds) {
     DWORD value = milliseconds;
-    InternetSetOptionW(session_, option, &value, sizeof value);
+    InternetSetOptionW(handle, option, &value, sizeof value);
   }
 
   HINTERNET session_ = nullptr;
+  unsigned long connectMs_ = 0;
+  unsigned long receiveMs_ = 0;
 };
 
 }  // namespace
