@@ -91,6 +91,19 @@ TEST_F(HandOver, CopiesItselfOverTheInstalledLauncherAndStartsIt) {
   EXPECT_TRUE(Bytes(installed_) == Bytes(newBuild_));
 }
 
+TEST_F(HandOver, AnInstallPathWithSpacesIsTakenWhole) {
+  const std::wstring folder = CurrentPaths().InstallFolder() + L"a b  c";
+  const std::wstring target = folder + std::wstring(1, NativePathStyle().separator) + kLauncherName;
+  fs::create_directories(FsPath(folder));
+  const std::wstring staged = CurrentPaths().DownloadedUpdate();
+  Install(newBuild_, staged);
+  EXPECT_EQ(test::RunChild(staged, L"-d " + target).exitCode, 0);
+  const Lines lines = WaitForLogLines(8);
+  ASSERT_GE(lines.size(), 3u);
+  EXPECT_EQ(lines[1], L"Update success.Current Version:1.0.2.0");
+  EXPECT_TRUE(Bytes(target) == Bytes(newBuild_));
+}
+
 TEST_F(HandOver, AFailedCopyIsLoggedAndTheRunGoesOnAsTheLauncher) {
   // A folder that does not exist, in a path with spaces taken whole.
   const std::wstring target = CurrentPaths().InstallFolder() + L"no such folder" +
