@@ -1,0 +1,37 @@
+// The file operations of the download and the hand-over, with the sharing
+// rules of each platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace qm {
+
+// Opens path for writing, sharing it with nobody and creating it empty when
+// missing, only to take its size. -1 when it cannot be opened, for instance
+// while a process runs from it.
+std::int64_t SizeWhenWritable(const std::wstring& path);
+
+// The download target: created when missing, emptied when present, written
+// piece by piece straight to the file (executable on Linux). Write failures
+// raise UpdateException.
+class DownloadFile {
+ public:
+  DownloadFile();
+  ~DownloadFile();
+  DownloadFile(const DownloadFile&) = delete;
+  DownloadFile& operator=(const DownloadFile&) = delete;
+
+  bool Open(const std::wstring& path);
+  void Write(const char* data, size_t size);
+  void Close();
+
+ private:
+  std::intptr_t handle_;
+};
+
+// Whether a failed copy's error code says that another process holds the
+// target, a state that ends by itself when that process ends.
+bool IsFileInUseError(long errorCode);
+
+}  // namespace qm

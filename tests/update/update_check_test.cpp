@@ -1,0 +1,193 @@
+// The version check and the download, run in this process against the demo
+// portal, with the hand-over recorded instead of ending the process.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/file_facts.h"
+#include "app/paths.h"
+#include "app/text.h"
+#include "platform/files.h"
+#include "support/temp_dir.h"
+#include "update/test_portal.h"
+#include "update/update_log_lines.h"
+#include "update/update_module.h"
+
+namespace qm {
+namespace {
+
+using Lines = std::vector<std::wstring>;
+
+class UpdateCheck : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(portal_.running());
+    test::FreshUserData();
+    environment_ = DefaultUpdateEnvironment();
+    environment_.startHandOver = [this](const std::wstring& from, const std::wstring& to) {
+      handOvers_.push_back({from, to});
+    };
+  }
+
+  static std::wstring Url(const std::string& target) { return test::TestPortal::BaseUrl() + WideFromUtf8(target); }
+  static std::wstring CheckUrl(const std::wstring& version = L"1.0.1.0") {
+    return test::TestPortal::BaseUrl() + L"/getClientVersion.php?p=korvo&g=qmr&v=" + version;
+  }
+  static std::string Downloaded() { return ReadFileBytes(CurrentPaths().DownloadedUpdate()).value_or("<none>"); }
+
+  test::TestPortal portal_;
+  UpdateEnvironment environment_;
+  std::vector<std::pair<std::wstring, std::wstring>> handOvers_;
+};
+
+TEST_F(UpdateCheck, AnswersWithoutAnUpdateEndTheCheck) {
+  struct Case {
+    int status;
+    std::string answer;
+    std::wstring logged;
+  } cases[] = {
+      {200, "-1", L"-1"},
+      {200, "12345", L"12345"},
+      {200, "", L""},
+      {200, "-" + std::string(3000, '7'), L"-" + std::wstring(3000, L'7')},  // joined whole
+      {404, "not here", L""},
+      {500, "broken", L""},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(FsPath(CurrentPaths().UpdateLog()));
+    portal_.SetVersionAnswer(c.status, c.answer);
+    RunUpdateCheck(environment_);
+    EXPECT_EQ(test::UpdateLogMessages(),
+              (Lines{CheckUrl(), L"Http QueryInfoStatusCode:" + std::to_wstring(c.status),
+                     L"Server response check version msg:" + c.logged, L"Finish Update.", L"====================="}))
+        << c.answer;
+  }
+  EXPECT_TRUE(handOvers_.empty());
+  EXPECT_TRUE(FolderExists(CurrentPaths().StagingFolder()));
+}
+
+TEST(UpdateCheckOffline, AnUnreachableServerIsLoggedAndTheCheckEnds) {
+  test::FreshUserData();
+  CUpdateModule module(L"\\kvqmrtmp.exe", L"\\korvo_v1\\qmr\\");
+  // Nobody listens on port 1 of the loopback address.
+  EXPECT_FALSE(module.CheckVersion(L"http://127.0.0.1:1", L"getClientVersion.php?p=korvo&g=qmr&v=", L"1.0.1.0"));
+  EXPECT_EQ(module.m_checkUrl, L"http://127.0.0.1:1/getClientVersion.php?p=korvo&g=qmr&v=1.0.1.0");
+  const Lines lines = test::UpdateLogMessages();
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], L"Try Download File Exception");
+  EXPECT_FALSE(lines[1].empty());
+  EXPECT_LE(lines[1].size(), 255u);
+  EXPECT_EQ(lines[2], L"Server response check version msg:");
+  EXPECT_EQ(lines[3], L"Finish Update.");
+  EXPECT_EQ(lines[4], L"=====================");
+}
+
+TEST_F(UpdateCheck, ModulePathsFollowThePathTable) {
+  CUpdateModule module(L"\\kvqmrtmp.exe", L"\\korvo_v1\\qmr\\", environment_);
+  EXPECT_EQ(module.m_tempFile, CurrentPaths().DownloadedUpdate());
+  EXPECT_EQ(module.m_installFile, CurrentPaths().InstalledExecutable());
+  EXPECT_TRUE(FolderExists(CurrentPaths().StagingFolder()));
+}
+
+TEST_F(UpdateCheck, APendingUpdateIsDownloadedAndHandedOver) {
+  const std::wstring url = Url("/test/bytes?n=300000");
+  portal_.SetVersionAnswer(200, Utf8FromWide(url));
+  // A staging file left over from an earlier run is replaced.
+  test::WriteFile(FsPath(CurrentPaths().DownloadedUpdate()), "left over");
+  RunUpdateCheck(environment_);
+  EXPECT_EQ(Downloaded(), test::PatternBytes(300000));
+  std::wstring md5;
+  ASSERT_TRUE(GetFileMd5(CurrentPaths().DownloadedUpdate(), md5));
+  EXPECT_EQ(test::UpdateLogMessages(),
+            (Lines{CheckUrl(), L"Http QueryInfoStatusCode:200", L"Server response check version msg:" + url,
+                   L"ExcuUpdate,URL=" + url, L"Http QueryInfoStatusCode:200", L"Content length:300000",
+                   L"Finish download,file size=300000", L"Finish download,file md5=" + md5}));
+  ASSERT_EQ(handOvers_.size(), 1u);
+  EXPECT_EQ(handOvers_[0].first, CurrentPaths().DownloadedUpdate());
+  EXPECT_EQ(handOvers_[0].second, CurrentPaths().InstalledExecutable());
+  // Only the one request: the range header is never sent on its own.
+  const auto requests = portal_.Requests();
+  EXPECT_EQ(std::count(requests.begin(), requests.end(), "GET /test/bytes?n=300000"), 1);
+}
+
+TEST_F(UpdateCheck, SixDigitAnswerIsTakenAsTheDownloadUrl) {
+  portal_.SetVersionAnswer(200, "123456");
+  RunUpdateCheck(environment_);
+  const Lines lines = test::UpdateLogMessages();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[2], L"Server response check version msg:123456");
+  EXPECT_EQ(lines[3], L"ExcuUpdate,URL=123456");
+  EXPECT_TRUE(handOvers_.empty());
+}
+
+TEST_F(UpdateCheck, DownloadsThatDoNotCompleteAreNotHandedOver) {
+  struct Case {
+    std::string target;
+    Lines expected;  // after the URL line; empty: checked loosely
+  } cases[] = {
+      {"/test/status?code=500", {L"Http QueryInfoStatusCode:500"}},
+      {"/test/status?code=404", {L"Http QueryInfoStatusCode:404"}},
+      {"/test/bytes?n=5000&chunked=1",
+       {L"Http QueryInfoStatusCode:200", L"Content length:0", L"ERROR!Before download dwFileSize == dwToatlSize,exit"}},
+      {"/test/short?n=1500&declared=4000", {}},
+  };
+  for (const Case& c : cases) {
+    std::filesystem::remove(FsPath(CurrentPaths().UpdateLog()));
+    CUpdateModule module(L"\\kvqmrtmp.exe", L"\\korvo_v1\\qmr\\", environment_);
+    module.DownloadUpdate(Url(c.target));
+    Lines lines = test::UpdateLogMessages();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], L"ExcuUpdate,URL=" + Url(c.target));
+    lines.erase(lines.begin());
+    if (!c.expected.empty()) {
+      EXPECT_EQ(lines, c.expected) << c.target;
+    } else {
+      ASSERT_GE(lines.size(), 2u);
+      EXPECT_EQ(lines[0], L"Http QueryInfoStatusCode:200");
+      EXPECT_EQ(lines[1], L"Content length:4000");
+      // The short body ends quietly or with the exception's two lines.
+      if (lines.size() > 2) {
+        EXPECT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[2], L"Try Download File Exception");
+      }
+    }
+    EXPECT_TRUE(handOvers_.empty()) << c.target;
+  }
+}
+
+TEST_F(UpdateCheck, EarlierBytesInTheStagingFileNeverCompleteADownload) {
+  CUpdateModule module(L"\\kvqmrtmp.exe", L"\\korvo_v1\\qmr\\", environment_);
+  // 100 bytes of an earlier attempt, then a body 100 bytes short of its
+  // length: together they would have the announced size.
+  test::WriteFile(FsPath(module.m_tempFile), std::string(100, 'x'));
+  module.DownloadUpdate(Url("/test/short?n=900&declared=1000"));
+  EXPECT_TRUE(handOvers_.empty());
+  EXPECT_EQ(Downloaded().substr(0, 100), test::PatternBytes(100));
+  // A complete body replaces the earlier bytes and is handed over.
+  test::WriteFile(FsPath(module.m_tempFile), std::string(100, 'x'));
+  module.DownloadUpdate(Url("/test/bytes?n=1000"));
+  EXPECT_EQ(Downloaded(), test::PatternBytes(1000));
+  EXPECT_EQ(handOvers_.size(), 1u);
+}
+
+TEST_F(UpdateCheck, TheLogIsDeletedOnlyPastTenMebibytes) {
+  portal_.SetVersionAnswer(200, "-1");
+  for (const size_t size : {size_t{10485760}, size_t{10485761}}) {
+    std::string filler(size, '\0');
+    filler[0] = 'F';
+    test::WriteFile(FsPath(CurrentPaths().UpdateLog()), filler);
+    RunUpdateCheck(environment_);
+    const std::string log = ReadFileBytes(CurrentPaths().UpdateLog()).value_or("");
+    if (size == 10485760) {
+      EXPECT_GT(log.size(), size);
+      EXPECT_EQ(log[0], 'F');
+    } else {
+      EXPECT_LT(log.size(), 4096u);
+      ASSERT_FALSE(test::UpdateLogMessages().empty());
+      EXPECT_EQ(test::UpdateLogMessages()[0], CheckUrl());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qm
