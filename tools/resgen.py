@@ -130,10 +130,14 @@ def main():
     ap.add_argument("--cpp")
     ap.add_argument("--login-base-url", required=True)
     ap.add_argument("--version-server-url", required=True)
+    ap.add_argument("--file-version", help="another file and product version (for test builds)")
     args = ap.parse_args()
     rows = read_strings(args.res, {"LOGIN_BASE_URL": args.login_base_url,
                                    "VERSION_SERVER_URL": args.version_server_url})
     version = read_version(args.res)
+    if args.file_version:
+        for key in ("FixedVersion", "FileVersion", "ProductVersion"):
+            version[key] = args.file_version
     binaries = read_binaries(args.res)
     if args.rc:
         write_rc(args.rc, args.res, rows, version, binaries)

@@ -75,6 +75,8 @@ void RunFirstStartInstall(const SystemFolders& folders) {
 
   // 4.-6. The Start-menu folders and their two shortcuts, rewritten each time.
   if (!folders.programs.empty()) {
+    // A fresh Linux account may not have its applications folder yet.
+    EnsureOneFolder(folders.programs);
     const std::wstring portalFolder = folders.programs + Sep() + menuName;
     const std::wstring menuFolder = portalFolder + Sep() + title;
     EnsureOneFolder(portalFolder);
