@@ -101,11 +101,11 @@ void RunFirstStartInstall(const SystemFolders& folders) {
   }
 
   // 9. The copy in the application profile, when it names another executable.
-  if (ReadProfileString(kRegistryName, L"Path", kProfileMissing) != installed) {
-    WriteProfileString(kRegistryName, L"Path", installed);
-    WriteProfileString(kRegistryName, L"DisplayName", title);
-    WriteProfileString(kRegistryName, L"Publisher", publisher);
-    WriteProfileString(kRegistryName, L"UninstallString", installed + L" -u");
+  if (ReadApplicationProfile(kRegistryName, L"Path", kProfileMissing) != installed) {
+    WriteApplicationProfile(kRegistryName, L"Path", installed);
+    WriteApplicationProfile(kRegistryName, L"DisplayName", title);
+    WriteApplicationProfile(kRegistryName, L"Publisher", publisher);
+    WriteApplicationProfile(kRegistryName, L"UninstallString", installed + L" -u");
   }
 
   // 10. A missing or older installed executable is replaced by this one.

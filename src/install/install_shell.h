@@ -68,7 +68,7 @@ bool MachineWideWritesDenied();
 
 // The per-user application profile (HKCU\Software\Quellmoor\Quellmoor on
 // Windows, $XDG_CONFIG_HOME/Quellmoor/profile.conf on Linux).
-std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& fallback);
-bool WriteProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& value);
+std::wstring ReadApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& fallback);
+bool WriteApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& value);
 
 }  // namespace qm

@@ -80,7 +80,7 @@ TEST_F(FirstStartInstall, FirstRunFromADownloadedExecutable) {
       {L"UninstallString", installed + L" -u"}};
   EXPECT_EQ(*entry, values);
   for (const auto& [name, value] : values) {
-    EXPECT_EQ(ReadProfileString(kRegistryName, name, L"no find!"), value) << Utf8FromWide(name);
+    EXPECT_EQ(ReadApplicationProfile(kRegistryName, name, L"no find!"), value) << Utf8FromWide(name);
   }
 }
 
@@ -173,19 +173,19 @@ TEST_F(FirstStartInstall, WithoutAdministratorRightsTheEntryIsSkippedAndTheRestD
   EXPECT_FALSE(ReadUninstallEntry(kRegistryName));
   EXPECT_TRUE(FileExists(paths.InstalledExecutable()));
   EXPECT_TRUE(ReadShortcut(paths.UninstallShortcut()));
-  EXPECT_EQ(ReadProfileString(kRegistryName, L"Path", L"no find!"), paths.InstalledExecutable());
+  EXPECT_EQ(ReadApplicationProfile(kRegistryName, L"Path", L"no find!"), paths.InstalledExecutable());
 }
 
 TEST_F(FirstStartInstall, TheProfileCopyFollowsTheInstalledPath) {
   const std::wstring installed = Paths(Launcher()).InstalledExecutable();
   Install(Launcher());
-  WriteProfileString(kRegistryName, L"Publisher", L"kept while Path matches");
+  WriteApplicationProfile(kRegistryName, L"Publisher", L"kept while Path matches");
   Install(Launcher());
-  EXPECT_EQ(ReadProfileString(kRegistryName, L"Publisher", L""), L"kept while Path matches");
-  WriteProfileString(kRegistryName, L"Path", L"elsewhere");
+  EXPECT_EQ(ReadApplicationProfile(kRegistryName, L"Publisher", L""), L"kept while Path matches");
+  WriteApplicationProfile(kRegistryName, L"Path", L"elsewhere");
   Install(Launcher());
-  EXPECT_EQ(ReadProfileString(kRegistryName, L"Path", L""), installed);
-  EXPECT_EQ(ReadProfileString(kRegistryName, L"Publisher", L""), L"Tarnwick");
+  EXPECT_EQ(ReadApplicationProfile(kRegistryName, L"Path", L""), installed);
+  EXPECT_EQ(ReadApplicationProfile(kRegistryName, L"Publisher", L""), L"Tarnwick");
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(Uninstall, AnythingButCancelGoesAheadThroughTheCleanUpRun) {
     ExpectCleanedUp(paths);
     EXPECT_FALSE(PathExists(QuerySystemFolders().programs + Sep() + L"Tarnwick"));
     EXPECT_TRUE(FileExists(paths.UninstallerCopy()));  // the staging folder stays
-    EXPECT_EQ(ReadProfileString(kRegistryName, L"Path", L"no find!"), installed);  // so does the profile
+    EXPECT_EQ(ReadApplicationProfile(kRegistryName, L"Path", L"no find!"), installed);  // so does the profile
   }
 }
 

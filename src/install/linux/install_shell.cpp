@@ -220,12 +220,12 @@ std::optional<std::map<std::wstring, std::wstring>> ReadUninstallEntry(const std
 void DenyMachineWideWritesForTesting(bool deny) { g_denyMachineWide = deny; }
 bool MachineWideWritesDenied() { return g_denyMachineWide; }
 
-std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& fallback) {
+std::wstring ReadApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& fallback) {
   const auto value = keyfile::Get(ReadGroups(ProfileFile()), Utf8FromWide(section), Utf8FromWide(key));
   return value ? WideFromUtf8(*value) : fallback;
 }
 
-bool WriteProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+bool WriteApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
   std::error_code ec;
   fs::create_directories(fs::path(ProfileFile()).parent_path(), ec);
   return SetInFile(ProfileFile(), Utf8FromWide(section), key, value);

@@ -179,7 +179,7 @@ std::optional<std::map<std::wstring, std::wstring>> ReadUninstallEntry(const std
 void DenyMachineWideWritesForTesting(bool deny) { g_denyMachineWide = deny; }
 bool MachineWideWritesDenied() { return g_denyMachineWide; }
 
-std::wstring ReadProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& fallback) {
+std::wstring ReadApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& fallback) {
   const std::wstring path = std::wstring(kProfileKey) + L"\\" + section;
   wchar_t buffer[4096];
   DWORD size = sizeof buffer;
@@ -190,7 +190,7 @@ std::wstring ReadProfileString(const std::wstring& section, const std::wstring& 
   return buffer;
 }
 
-bool WriteProfileString(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
+bool WriteApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
   const std::wstring path = std::wstring(kProfileKey) + L"\\" + section;
   HKEY handle = nullptr;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
