@@ -5,6 +5,7 @@
 
 #include "app/launch_modes.h"
 #include "app/strings.h"
+#include "app/text.h"
 #include "install/first_start_install.h"
 #include "install/install_shell.h"
 #include "platform/files.h"
@@ -17,6 +18,15 @@ namespace {
 std::wstring Sep() { return std::wstring(1, NativePathStyle().separator); }
 
 }  // namespace
+
+bool IsInstalledExecutablePath(const std::wstring& path, const PathComposer& paths) {
+  const size_t last = path.rfind(NativePathStyle().separator);
+  if (last == std::wstring::npos || last + 1 == path.size()) return false;
+  const std::wstring folder = path.substr(0, last + 1);
+  const std::wstring installFolder = paths.InstallFolder();
+  // Windows file names match without regard to case.
+  return NativePathStyle().separator == L'\\' ? EqualsIgnoreCase(folder, installFolder) : folder == installFolder;
+}
 
 bool RemoveAndNotify(const std::wstring& path) {
   if (!DeleteWithShell(path)) return false;
@@ -66,14 +76,18 @@ int RunUninstallCleanUp(const std::wstring& installedPath, const SystemFolders& 
     RemoveAndNotify(paths.ProgramShortcut());
   }
 
-  if (!installedPath.empty() && FileExists(installedPath)) {
-    std::error_code ec;
-    std::filesystem::remove(FsPath(installedPath), ec);
+  // The executable and the res folder beside it go only when they are the
+  // installation's: a copy run from elsewhere ("Downloads\Quellmoor.exe -u")
+  // must not take that folder's files, nor a "res" folder that happens to be
+  // there. An argument without any folder names nothing at all.
+  if (IsInstalledExecutablePath(installedPath, paths)) {
+    if (FileExists(installedPath)) {
+      std::error_code ec;
+      std::filesystem::remove(FsPath(installedPath), ec);
+    }
+    const size_t last = installedPath.rfind(NativePathStyle().separator);
+    RemoveAndNotify(installedPath.substr(0, last) + Sep() + L"res");
   }
-  // The res folder beside the installed executable; an argument without any
-  // folder names no res folder at all.
-  const size_t last = installedPath.rfind(NativePathStyle().separator);
-  if (last != std::wstring::npos) RemoveAndNotify(installedPath.substr(0, last) + Sep() + L"res");
 
   if (!folders.programs.empty()) {
     const std::wstring menuFolder = paths.StartMenuFolder();

@@ -25,6 +25,10 @@ int RunUninstallConfirmation(const AskUser& ask, const SystemFolders& folders);
 // process's folders, is the launch mode's body).
 int RunUninstallCleanUp(const std::wstring& installedPath, const SystemFolders& folders);
 
+// Whether path names a file in the installation's folder (the data folder),
+// which is where the uninstall entry's executable lives.
+bool IsInstalledExecutablePath(const std::wstring& path, const PathComposer& paths);
+
 // DeleteWithShell, and on success NotifyShellDeleted.
 bool RemoveAndNotify(const std::wstring& path);
 

@@ -26,21 +26,16 @@ namespace {
 class UserDataEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
+    // On Linux this also moves the machine-wide uninstall entry.
     user_ = std::make_unique<IsolatedUserData>();
-#ifndef _WIN32
-    machine_ = std::make_unique<TempDir>();
-    setenv("QM_UNINSTALL_ENTRY_ROOT", (machine_->path() / "uninstall").c_str(), 1);
-#endif
   }
   void TearDown() override {
     InstallTest::RemoveTraces();
     user_.reset();
-    machine_.reset();
   }
 
  private:
   std::unique_ptr<IsolatedUserData> user_;
-  std::unique_ptr<TempDir> machine_;
 };
 
 [[maybe_unused]] auto* const g_environment = ::testing::AddGlobalTestEnvironment(new UserDataEnvironment);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cwctype>
 #include <filesystem>
 #include <thread>
 
@@ -138,6 +139,34 @@ TEST_F(Uninstall, AnArgumentWithoutAFolderRemovesNoResFolder) {
   EXPECT_EQ(RunUninstallCleanUp(L"Quellmoor.exe", FoldersRunning(Launcher())), 0);
   EXPECT_TRUE(FolderExists(paths.ResFolder()));
   EXPECT_FALSE(PathExists(paths.ProgramShortcut()));
+}
+
+TEST_F(Uninstall, AnExecutableOutsideTheDataFolderAndItsNeighboursStay) {
+  const PathComposer paths = InstallLauncher();
+  TempDir downloads;
+  const std::wstring downloaded = downloads.Sub(L"Quellmoor.exe");
+  WriteFile(FsPath(downloaded), "downloaded copy");
+  WriteFile(FsPath(downloads.Sub(L"res") + Sep() + L"photo.jpg"), "the user's own");
+  const ChildResult run = RunChild(Launcher(), L"-u " + downloaded);
+  EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+  EXPECT_TRUE(FileExists(downloaded));
+  EXPECT_TRUE(FileExists(downloads.Sub(L"res") + Sep() + L"photo.jpg"));
+  EXPECT_FALSE(PathExists(paths.ProgramShortcut()));  // the shortcuts are ours by name
+  EXPECT_TRUE(FileExists(paths.InstalledExecutable()));
+  EXPECT_TRUE(FolderExists(paths.ResFolder()));
+}
+
+TEST_F(Uninstall, InstalledPathsAreRecognised) {
+  const PathComposer paths = Paths(Launcher());
+  EXPECT_TRUE(IsInstalledExecutablePath(paths.InstalledExecutable(), paths));
+  EXPECT_FALSE(IsInstalledExecutablePath(paths.InstallFolder(), paths));
+  EXPECT_FALSE(IsInstalledExecutablePath(L"Quellmoor.exe", paths));
+  EXPECT_FALSE(IsInstalledExecutablePath(paths.InstallFolder() + L"sub" + Sep() + L"Quellmoor.exe", paths));
+#ifdef _WIN32
+  std::wstring upper = paths.InstalledExecutable();
+  for (wchar_t& c : upper) c = static_cast<wchar_t>(std::towupper(c));
+  EXPECT_TRUE(IsInstalledExecutablePath(upper, paths));
+#endif
 }
 
 TEST_F(Uninstall, FolderEmptiness) {

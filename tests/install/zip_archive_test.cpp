@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "app/paths.h"
@@ -214,7 +216,9 @@ TEST(ZipArchive, NamesBecomeSafe) {
     std::wstring name = c.raw;
     const bool kept = MakeEntryNameSafe(name);
     EXPECT_EQ(kept, c.safe != nullptr) << Utf8FromWide(c.raw);
-    if (c.safe && kept) EXPECT_EQ(name, c.safe) << Utf8FromWide(c.raw);
+    if (c.safe && kept) {
+      EXPECT_EQ(name, c.safe) << Utf8FromWide(c.raw);
+    }
   }
 }
 
@@ -338,6 +342,24 @@ TEST(ZipArchive, DosTimes) {
   EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2015, 13, 1, 0, 0, 0)), 0u);
   EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2015, 1, 1, 24, 0, 0)), 0u);
 }
+
+#ifndef _WIN32
+TEST(ZipArchive, DosTimesAreLocalTime) {
+  // 09:57:20 in a zone eight hours east of UTC is 01:57:20 UTC.
+  const char* saved = std::getenv("TZ");
+  const std::string previous = saved ? saved : "";
+  setenv("TZ", "CST-8", 1);
+  tzset();
+  const uint64_t converted = DosTimeToUtcFileTime(test::DosDateTime(2016, 8, 18, 9, 57, 20));
+  if (saved) {
+    setenv("TZ", previous.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+  EXPECT_EQ(converted, FromUnix(1471485440));
+}
+#endif
 
 class ZipExtraction : public ::testing::Test {
  protected:
