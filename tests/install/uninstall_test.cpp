@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cwctype>
 #include <filesystem>
@@ -11,6 +12,7 @@
 #include "install/first_start_install.h"
 #include "install/install_fixture.h"
 #include "install/install_shell.h"
+#include "install/recycle_bin.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 
@@ -57,6 +59,10 @@ class Uninstall : public InstallTest {
     EXPECT_TRUE(FolderExists(paths.DataFolder()));  // the data folder itself stays
     const std::wstring trashed = TrashFolder() + Sep() + L"files" + Sep() + L"res";
     EXPECT_EQ(Names(trashed), (std::vector<std::string>{"systemset.ini", "uninstall.ico", "update.log"}));
+    // The desktop's own view of the recycle bin shows it as one item.
+    const std::vector<std::wstring> bin = RecycleBinItemNames();
+    EXPECT_EQ(std::count(bin.begin(), bin.end(), L"res"), 1);
+    EXPECT_EQ(std::count(bin.begin(), bin.end(), L"systemset.ini"), 0);
   }
 };
 
