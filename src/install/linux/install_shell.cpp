@@ -129,7 +129,12 @@ bool DeleteWithShell(const std::wstring& path) {
   struct stat info {};
   if (lstat(item.c_str(), &info) != 0 || item == item.root_path()) return false;
 
+  // The Trash is private to its user.
   const fs::path trash = fs::path(DataHome()) / "Trash";
+  if (!fs::exists(trash)) {
+    fs::create_directories(trash, ec);
+    fs::permissions(trash, fs::perms::owner_all, fs::perm_options::replace, ec);
+  }
   fs::create_directories(trash / "files", ec);
   fs::create_directories(trash / "info", ec);
   if (!fs::is_directory(trash / "files") || !fs::is_directory(trash / "info")) return false;
