@@ -96,8 +96,10 @@ TEST_F(Uninstall, AnythingButCancelGoesAheadThroughTheCleanUpRun) {
                              FoldersRunning(installed));
     EXPECT_FALSE(ReadUninstallEntry(kRegistryName));
     EXPECT_EQ(ReadFile(FsPath(paths.UninstallerCopy())), ReadFile(FsPath(Launcher())));
-    // The copy removes the installation in a process of its own.
-    ASSERT_TRUE(WaitFor([&] { return !PathExists(paths.StartMenuFolder()) && !PathExists(installed); }));
+    // The copy removes the installation in a process of its own; the portal's
+    // Start-menu folder is the last thing it removes.
+    const std::wstring portalFolder = QuerySystemFolders().programs + Sep() + L"Tarnwick";
+    ASSERT_TRUE(WaitFor([&] { return !PathExists(portalFolder) && !PathExists(installed); }));
     ExpectCleanedUp(paths);
     EXPECT_FALSE(PathExists(QuerySystemFolders().programs + Sep() + L"Tarnwick"));
     EXPECT_TRUE(FileExists(paths.UninstallerCopy()));  // the staging folder stays
@@ -113,7 +115,8 @@ TEST_F(Uninstall, WithoutAdministratorRightsTheEntryStaysAndTheRestGoes) {
                            FoldersRunning(paths.InstalledExecutable()));
   DenyMachineWideWritesForTesting(false);
   EXPECT_TRUE(ReadUninstallEntry(kRegistryName));
-  ASSERT_TRUE(WaitFor([&] { return !PathExists(paths.InstalledExecutable()) && !PathExists(paths.ResFolder()); }));
+  const std::wstring portalFolder = QuerySystemFolders().programs + Sep() + L"Tarnwick";
+  ASSERT_TRUE(WaitFor([&] { return !PathExists(portalFolder) && !PathExists(paths.InstalledExecutable()); }));
   ExpectCleanedUp(paths);
 }
 
