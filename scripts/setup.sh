@@ -28,3 +28,37 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 echo "setup: all packages present"
+
+# minizip for the Windows build: unzip.c and ioapi.c from Debian's zlib source
+# package, compiled with the mingw toolchain against libz-mingw-w64-dev into a
+# static library outside the repository. Skipped when already built.
+MINIZIP_MINGW_DIR=${QM_MINIZIP_MINGW_DIR:-/opt/qm-deps/minizip-mingw}
+if [ ! -f "$MINIZIP_MINGW_DIR/lib/libminizip.a" ]; then
+  echo "setup: building minizip for mingw into $MINIZIP_MINGW_DIR"
+  deps_root=$(dirname "$MINIZIP_MINGW_DIR")
+  mkdir -p "$deps_root/src"
+  (
+    flock 9
+    if [ ! -f "$MINIZIP_MINGW_DIR/lib/libminizip.a" ]; then
+      if ! grep -rqs "deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm" \
+          "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" \
+          >/etc/apt/sources.list.d/qm-deb-src.sources
+        apt-get update -qq
+      fi
+      work=$(mktemp -d "$deps_root/src/zlib.XXXXXX")
+      (cd "$work" && apt-get source -qq --download-only zlib >/dev/null 2>&1 && dpkg-source -x --no-check zlib_*.dsc zlib >/dev/null)
+      contrib="$work/zlib/contrib/minizip"
+      obj="$work/obj"
+      mkdir -p "$obj" "$MINIZIP_MINGW_DIR/lib" "$MINIZIP_MINGW_DIR/include"
+      for f in unzip ioapi; do
+        x86_64-w64-mingw32-gcc-posix -O2 -c "$contrib/$f.c" -I"$contrib" -o "$obj/$f.o"
+      done
+      x86_64-w64-mingw32-ar rcs "$obj/libminizip.a" "$obj/unzip.o" "$obj/ioapi.o"
+      cp "$contrib/unzip.h" "$contrib/ioapi.h" "$MINIZIP_MINGW_DIR/include/"
+      cp "$obj/libminizip.a" "$MINIZIP_MINGW_DIR/lib/libminizip.a"
+      rm -rf "$work"
+    fi
+  ) 9>"$deps_root/.minizip.lock"
+fi
+echo "setup: minizip for mingw present"

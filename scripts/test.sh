@@ -18,5 +18,7 @@ export NO_AT_BRIDGE=1
 status=0
 ctest --preset linux-test || status=1
 ctest --preset windows || status=1
+# The zip reader's fuzz target, for a bounded time under the sanitizers.
+bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-60}" || status=1
 WINEPREFIX="$PWD/build/windows/wine/prefix" wineserver -k 2>/dev/null || true
 exit $status

@@ -13,11 +13,14 @@ TEST(Launch, ModesNotYetBuiltEndCleanly) {
   ASSERT_FALSE(launcher.empty());
   struct Case {
     std::wstring line;
-    const char* debugLine;  // what the run says on the debug channel (Linux)
+    const char* debugLine;  // what the run says on the debug channel (Linux); nullptr: nothing asked
   };
+  // The clean-up run is built: it gets an installed path in a scratch folder
+  // that holds nothing, so it has nothing to remove.
+  test::TempDir scratch;
   const Case cases[] = {
       {L"-u", "uninstall confirmation"},
-      {L"-u " + launcher, "uninstall clean-up"},
+      {L"-u " + scratch.Sub(L"Quellmoor.exe"), nullptr},
       {L"\"" + launcher + L"\" -frameWnd=987654 -gameurl=http://127.0.0.1/play_gamecode",
        "frame window 987654 does not exist"},
   };
@@ -25,7 +28,9 @@ TEST(Launch, ModesNotYetBuiltEndCleanly) {
     const test::ChildResult result = test::RunChild(launcher, c.line);
     EXPECT_EQ(result.exitCode, 0);
 #ifndef _WIN32
-    EXPECT_NE(result.errorOutput.find(c.debugLine), std::string::npos) << result.errorOutput;
+    if (c.debugLine) {
+      EXPECT_NE(result.errorOutput.find(c.debugLine), std::string::npos) << result.errorOutput;
+    }
 #endif
   }
 }

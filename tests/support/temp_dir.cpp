@@ -60,6 +60,9 @@ IsolatedUserData::IsolatedUserData() {
   SetEnv("XDG_CACHE_HOME", root_.path() / ".cache");
   fs::create_directories(root_.path() / ".local" / "share");
   fs::create_directories(root_.path() / "Desktop");
+  // The machine-wide uninstall entry too: tests run as root, who may write
+  // the real one.
+  SetEnv("QM_UNINSTALL_ENTRY_ROOT", root_.path() / "machine" / "uninstall");
 #endif
   Clean();
 }

@@ -1,0 +1,121 @@
+#include "install/first_start_install.h"
+
+#include "app/file_facts.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "install/install_shell.h"
+#include "install/packaged_files.h"
+#include "platform/files.h"
+
+namespace qm {
+
+namespace {
+
+std::wstring Sep() { return std::wstring(1, NativePathStyle().separator); }
+
+std::wstring WithoutTrailingSeparator(std::wstring path) {
+  if (!path.empty() && path.back() == NativePathStyle().separator) path.pop_back();
+  return path;
+}
+
+void EnsureOneFolder(const std::wstring& path) {
+  if (!PathExists(path)) CreateFolder(path);
+}
+
+}  // namespace
+
+long VersionNumber(const std::wstring& versionText) {
+  std::wstring digits;
+  for (wchar_t c : versionText) {
+    if (c != L'.') digits += c;
+  }
+  return ParseSettingNumber(digits);
+}
+
+bool CreateShortcut(const std::wstring& arguments, const std::wstring& target, const std::wstring& folder,
+                    const std::wstring& linkName, bool withIcon) {
+  ShortcutFacts facts;
+  facts.target = target;
+  facts.arguments = arguments;
+  if (withIcon) {
+    const size_t last = target.rfind(NativePathStyle().separator);
+    const std::wstring targetFolder = last == std::wstring::npos ? std::wstring() : target.substr(0, last);
+    facts.iconPath = targetFolder + Sep() + L"res" + Sep() + L"uninstall.ico";
+  }
+  return SaveShortcut(folder + Sep() + linkName, facts);
+}
+
+void RunFirstStartInstall() { RunFirstStartInstall(QuerySystemFolders()); }
+
+void RunFirstStartInstall(const SystemFolders& folders) {
+  // Without the application-data folder every path below would be relative
+  // to the file system's root.
+  if (folders.appData.empty()) return;
+  const PathComposer paths(folders, LoadStringRow, NativePathStyle());
+  const std::wstring suffix = NativePathStyle().shortcutSuffix;
+  const std::wstring title = LoadStringRow(kRowGameTitle);
+  const std::wstring publisher = LoadStringRow(kRowPortalShortcutName);
+  const std::wstring menuName = LoadStringRow(kRowPortalName);
+  const std::wstring uninstallName = LoadStringRow(kRowUninstallName);
+  const std::wstring dataFolder = WithoutTrailingSeparator(paths.DataFolder());
+  const std::wstring installed = paths.InstalledExecutable();
+
+  // 1. The data folder and its parent.
+  EnsureOneFolder(folders.appData + Sep() + LoadStringRow(kRowDataParentName));
+  EnsureOneFolder(dataFolder);
+
+  // 2. The packaged files into its res folder.
+  ExtractPackagedFiles(dataFolder);
+
+  // 3. The desktop shortcut, only when no file of its name is there.
+  if (!folders.desktop.empty()) {
+    const std::wstring name = publisher + L"《" + title + L"》" + suffix;
+    if (!PathExists(folders.desktop + Sep() + name)) CreateShortcut(L"1", installed, folders.desktop, name, false);
+  }
+
+  // 4.-6. The Start-menu folders and their two shortcuts, rewritten each time.
+  if (!folders.programs.empty()) {
+    // A fresh Linux account may not have its applications folder yet.
+    EnsureOneFolder(folders.programs);
+    const std::wstring portalFolder = folders.programs + Sep() + menuName;
+    const std::wstring menuFolder = portalFolder + Sep() + title;
+    EnsureOneFolder(portalFolder);
+    EnsureOneFolder(menuFolder);
+    CreateShortcut(L"1", installed, menuFolder, title + suffix, false);
+    CreateShortcut(L"-u", installed, menuFolder, uninstallName + suffix, true);
+  }
+
+  // 7. Version numbers of the installed and the running executable.
+  const long installedVersion = VersionNumber(GetFileVersionText(installed));
+  const long runningVersion = VersionNumber(GetFileVersionText(folders.modulePath));
+
+  // 8. The uninstall entry, written only when it is new; skipped without rights.
+  {
+    UninstallEntry entry(kRegistryName);
+    if (entry.CreateOrOpen() == UninstallEntry::Opened::kCreatedNew) {
+      entry.SetValue(L"Path", installed);
+      entry.SetValue(L"DisplayName", title);
+      entry.SetValue(L"Publisher", publisher);
+      entry.SetValue(L"UninstallString", installed + L" -u");
+    }
+  }
+
+  // 9. The copy in the application profile, when it names another executable.
+  if (ReadApplicationProfile(kRegistryName, L"Path", kProfileMissing) != installed) {
+    WriteApplicationProfile(kRegistryName, L"Path", installed);
+    WriteApplicationProfile(kRegistryName, L"DisplayName", title);
+    WriteApplicationProfile(kRegistryName, L"Publisher", publisher);
+    WriteApplicationProfile(kRegistryName, L"UninstallString", installed + L" -u");
+  }
+
+  // 10. A missing or older installed executable is replaced by this one.
+  if (installedVersion == 0 || installedVersion < runningVersion) {
+    // The installed executable running itself has nothing to copy.
+    if (folders.modulePath != installed) CopyFileReplacing(folders.modulePath, installed);
+    if (ParseSettingNumber(ReadSetting(L"Start", L"firststart", L"0")) != 0) {
+      WriteSetting(L"Start", L"firststart", L"0");
+    }
+  }
+}
+
+}  // namespace qm

@@ -1,0 +1,101 @@
+#include "install/uninstall.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/launch_modes.h"
+#include "app/strings.h"
+#include "app/text.h"
+#include "install/first_start_install.h"
+#include "install/install_shell.h"
+#include "platform/files.h"
+#include "platform/process.h"
+
+namespace qm {
+
+namespace {
+
+std::wstring Sep() { return std::wstring(1, NativePathStyle().separator); }
+
+}  // namespace
+
+bool IsInstalledExecutablePath(const std::wstring& path, const PathComposer& paths) {
+  const size_t last = path.rfind(NativePathStyle().separator);
+  if (last == std::wstring::npos || last + 1 == path.size()) return false;
+  const std::wstring folder = path.substr(0, last + 1);
+  const std::wstring installFolder = paths.InstallFolder();
+  // Windows file names match without regard to case.
+  return NativePathStyle().separator == L'\\' ? EqualsIgnoreCase(folder, installFolder) : folder == installFolder;
+}
+
+bool RemoveAndNotify(const std::wstring& path) {
+  if (!DeleteWithShell(path)) return false;
+  NotifyShellDeleted(path);
+  return true;
+}
+
+bool IsFolderEmpty(const std::wstring& folder) {
+  std::error_code ec;
+  std::filesystem::directory_iterator it(FsPath(folder), ec);
+  if (ec) return true;
+  return it == std::filesystem::directory_iterator();
+}
+
+int RunUninstallConfirmation(const AskUser& ask) { return RunUninstallConfirmation(ask, QuerySystemFolders()); }
+
+int RunUninstallConfirmation(const AskUser& ask, const SystemFolders& folders) {
+  const std::wstring text = L"您是否确认卸载《" + LoadStringRow(kRowGameTitle) + L"》？";
+  if (ask(L"卸载", text) == kAnswerCancel) return 0;
+
+  const PathComposer paths(folders, LoadStringRow, NativePathStyle());
+  const std::wstring module = folders.modulePath;
+  if (!folders.appData.empty()) {
+    const std::wstring staging = paths.StagingFolder();
+    if (!PathExists(staging)) CreateFolder(staging);
+    // A running executable cannot delete itself: the copy in the staging
+    // folder does the clean-up.
+    const std::wstring copy = paths.UninstallerCopy();
+    CopyFileReplacing(module, copy);
+    StartProcess(copy, L"-u " + module);
+  }
+  DeleteUninstallEntry(kRegistryName);
+  return 0;
+}
+
+int RunUninstallCleanUp(const std::wstring& installedPath) {
+  return RunUninstallCleanUp(installedPath, QuerySystemFolders());
+}
+
+int RunUninstallCleanUp(const std::wstring& installedPath, const SystemFolders& folders) {
+  const PathComposer paths(folders, LoadStringRow, NativePathStyle());
+  // A system folder that cannot be found leaves its deletions out: its paths
+  // would otherwise point at the root of the file system.
+  if (!folders.desktop.empty()) RemoveAndNotify(paths.DesktopShortcut());
+  if (!folders.programs.empty()) {
+    RemoveAndNotify(paths.UninstallShortcut());
+    RemoveAndNotify(paths.ProgramShortcut());
+  }
+
+  // The executable and the res folder beside it go only when they are the
+  // installation's: a copy run from elsewhere ("Downloads\Quellmoor.exe -u")
+  // must not take that folder's files, nor a "res" folder that happens to be
+  // there. An argument without any folder names nothing at all.
+  if (IsInstalledExecutablePath(installedPath, paths)) {
+    if (FileExists(installedPath)) {
+      std::error_code ec;
+      std::filesystem::remove(FsPath(installedPath), ec);
+    }
+    const size_t last = installedPath.rfind(NativePathStyle().separator);
+    RemoveAndNotify(installedPath.substr(0, last) + Sep() + L"res");
+  }
+
+  if (!folders.programs.empty()) {
+    const std::wstring menuFolder = paths.StartMenuFolder();
+    if (IsFolderEmpty(menuFolder)) RemoveAndNotify(menuFolder);
+    const std::wstring portalFolder = folders.programs + Sep() + LoadStringRow(kRowPortalName);
+    if (IsFolderEmpty(portalFolder)) RemoveAndNotify(portalFolder);
+  }
+  return 0;
+}
+
+}  // namespace qm

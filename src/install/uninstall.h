@@ -1,0 +1,39 @@
+// Uninstall in two runs: the confirmation run asks, starts a copy of the
+// executable as the clean-up run and deletes the uninstall entry; the clean-up
+// run removes the shortcuts, the installed executable, its res folder and the
+// Start-menu folders left empty.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/paths.h"
+
+namespace qm {
+
+// Shows the question and returns the answer: 1 (OK), 2 (Cancel or close).
+using AskUser = std::function<int(const std::wstring& title, const std::wstring& text)>;
+inline constexpr int kAnswerOk = 1;
+inline constexpr int kAnswerCancel = 2;
+
+int RunUninstallConfirmation(const AskUser& ask);
+// The same with given system folders; folders.modulePath is the executable
+// the uninstall entry started.
+int RunUninstallConfirmation(const AskUser& ask, const SystemFolders& folders);
+
+// The clean-up run with given system folders (the one-argument form, with this
+// process's folders, is the launch mode's body).
+int RunUninstallCleanUp(const std::wstring& installedPath, const SystemFolders& folders);
+
+// Whether path names a file in the installation's folder (the data folder),
+// which is where the uninstall entry's executable lives.
+bool IsInstalledExecutablePath(const std::wstring& path, const PathComposer& paths);
+
+// DeleteWithShell, and on success NotifyShellDeleted.
+bool RemoveAndNotify(const std::wstring& path);
+
+// True unless the folder lists an entry other than "." and ".."; also true
+// when it cannot be listed, for instance because it is missing.
+bool IsFolderEmpty(const std::wstring& folder);
+
+}  // namespace qm

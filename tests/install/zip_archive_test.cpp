@@ -1,0 +1,482 @@
+#include "install/zip_archive.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+
+#include "app/paths.h"
+#include "app/text.h"
+#include "install/file_times.h"
+#include "install/zip_builder.h"
+#include "install/zip_output.h"
+#include "platform/files.h"
+#include "platform/resources.h"
+#include "support/temp_dir.h"
+
+namespace qm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::BuildZip;
+using test::ZipBuilderEntry;
+
+std::wstring Sep() { return std::wstring(1, NativePathStyle().separator); }
+
+uint64_t LocalFileTime(int y, int mo, int d, int h, int mi, int s) {
+  uint64_t value = 0;
+  EXPECT_TRUE(LocalTimeToUtcFileTime(y, mo, d, h, mi, s, value));
+  return value;
+}
+
+ZipBuilderEntry Entry(std::string name, std::string data) {
+  ZipBuilderEntry e;
+  e.name = std::move(name);
+  e.data = std::move(data);
+  return e;
+}
+
+TEST(ZipArchive, PackagedArchiveHoldsTheTwoFilesInOrder) {
+  const auto resource = FindResourceBytes("ZIP", 269);
+  ASSERT_TRUE(resource);
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(resource->data, resource->size));
+  ZipEntry count;
+  ASSERT_TRUE(zip.GetEntry(-1, count));
+  EXPECT_EQ(count.index, 2);
+  EXPECT_TRUE(count.name.empty());
+
+  struct Expected {
+    const wchar_t* name;
+    uint32_t size;
+    uint64_t time;
+  } expected[] = {{L"systemset.ini", 160, LocalFileTime(2016, 8, 18, 9, 57, 20)},
+                  {L"uninstall.ico", 1150, LocalFileTime(2015, 4, 15, 14, 53, 54)}};
+  for (int i = 0; i < 2; ++i) {
+    ZipEntry entry;
+    ASSERT_TRUE(zip.GetEntry(i, entry));
+    EXPECT_EQ(entry.index, i);
+    EXPECT_EQ(entry.name, expected[i].name);
+    EXPECT_EQ(entry.uncompressedSize, expected[i].size);
+    EXPECT_LT(entry.compressedSize, entry.uncompressedSize);  // deflated
+    EXPECT_EQ(entry.attributes, kAttrArchive);
+    EXPECT_EQ(entry.writeTime, expected[i].time);
+    EXPECT_EQ(entry.accessTime, expected[i].time);
+    EXPECT_EQ(entry.creationTime, expected[i].time);
+  }
+  ZipEntry none;
+  EXPECT_FALSE(zip.GetEntry(2, none));
+  EXPECT_FALSE(zip.GetEntry(-2, none));
+}
+
+TEST(ZipArchive, EntriesAreDescribedInAnyOrderAndTwiceAlike) {
+  const std::string bytes = BuildZip({Entry("a.txt", "A"), Entry("b.txt", "BB"), Entry("c.txt", "CCC")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  for (int index : {2, 0, 1, 1, 2, 0}) {
+    ZipEntry entry;
+    ASSERT_TRUE(zip.GetEntry(index, entry));
+    EXPECT_EQ(entry.index, index);
+    EXPECT_EQ(entry.uncompressedSize, static_cast<uint32_t>(index + 1));
+    EXPECT_EQ(entry.name, std::wstring(1, static_cast<wchar_t>(L'a' + index)) + L".txt");
+  }
+  std::string data;
+  ASSERT_TRUE(zip.ReadEntryData(1, [&](const char* p, size_t n) {
+    data.append(p, n);
+    return true;
+  }));
+  EXPECT_EQ(data, "BB");
+}
+
+TEST(ZipArchive, OpenTwiceFailsAndCloseAllowsAnother) {
+  const std::string bytes = BuildZip({Entry("a", "x")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  EXPECT_FALSE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.Close();
+  EXPECT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+}
+
+TEST(ZipArchive, BaseFolderStartsAtTheCurrentDirectoryAndEndsWithASeparator) {
+  const std::string bytes = BuildZip({Entry("only", "1")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  std::wstring current = WidePath(fs::current_path());
+  const wchar_t last = zip.BaseFolder().back();
+  EXPECT_TRUE(last == L'\\' || last == L'/');
+  EXPECT_EQ(zip.BaseFolder().substr(0, current.size()), current);
+  zip.SetBaseFolder(L"x");
+  EXPECT_EQ(zip.BaseFolder(), L"x" + Sep());
+  zip.SetBaseFolder(L"y/");
+  EXPECT_EQ(zip.BaseFolder(), L"y/");
+  zip.SetBaseFolder(L"z\\");
+  EXPECT_EQ(zip.BaseFolder(), L"z\\");
+  ZipEntry count;
+  ASSERT_TRUE(zip.GetEntry(-1, count));
+  EXPECT_EQ(count.index, 1);
+}
+
+TEST(ZipArchive, ArchivesThatDoNotOpen) {
+  const std::string good = BuildZip({Entry("a", "x")});
+  test::ZipBuilderOptions otherDisk;
+  otherDisk.diskNumber = 1;
+  test::ZipBuilderOptions entriesElsewhere;
+  entriesElsewhere.entriesOnDisk = 0;
+  test::ZipBuilderOptions directoryPastRecord;
+  directoryPastRecord.centralOffset = 1000;
+  test::ZipBuilderOptions centralOnOtherDisk;
+  centralOnOtherDisk.centralDisk = 2;
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"empty", ""},
+      {"garbage", std::string(300, 'x')},
+      {"no end record", good.substr(0, good.size() - 22)},
+      {"end record cut", good.substr(0, good.size() - 5)},
+      {"other disk", BuildZip({Entry("a", "x")}, otherDisk)},
+      {"central directory on another disk", BuildZip({Entry("a", "x")}, centralOnOtherDisk)},
+      {"entries on other disks", BuildZip({Entry("a", "x")}, entriesElsewhere)},
+      {"central directory past the record", BuildZip({Entry("a", "x")}, directoryPastRecord)},
+  };
+  for (const auto& c : cases) {
+    ZipArchive zip;
+    EXPECT_FALSE(zip.OpenFromMemory(c.bytes.data(), c.bytes.size())) << c.what;
+    ZipEntry entry;
+    EXPECT_FALSE(zip.GetEntry(-1, entry)) << c.what;
+  }
+}
+
+TEST(ZipArchive, LocalHeadersThatDoNotMatchMakeTheEntryUnreadable) {
+  auto with = [](auto change) {
+    ZipBuilderEntry e = Entry("file.txt", "some text, some text, some text");
+    change(e);
+    return e;
+  };
+  const struct {
+    const char* what;
+    ZipBuilderEntry entry;
+    bool describable;
+  } cases[] = {
+      {"matching", with([](ZipBuilderEntry&) {}), true},
+      {"wrong signature", with([](ZipBuilderEntry& e) { e.localSignature = 0x04034b51; }), false},
+      {"other method", with([](ZipBuilderEntry& e) { e.localMethod = 0; }), false},
+      {"method neither stored nor deflated", with([](ZipBuilderEntry& e) { e.method = 12; }), false},
+      {"other name length", with([](ZipBuilderEntry& e) { e.localNameLength = 7; }), false},
+      {"other crc", with([](ZipBuilderEntry& e) { e.localCrc = 1; }), false},
+      {"other compressed size", with([](ZipBuilderEntry& e) { e.localCompressedSize = 3; }), false},
+      {"other size", with([](ZipBuilderEntry& e) { e.localUncompressedSize = 3; }), false},
+      {"other crc with a data descriptor",
+       with([](ZipBuilderEntry& e) {
+         e.flags = 8;
+         e.localCrc = 0;
+         e.localCompressedSize = 0;
+         e.localUncompressedSize = 0;
+       }),
+       true},
+      {"extra field past the end", with([](ZipBuilderEntry& e) { e.localExtraLength = 0xFFFF; }), false},
+  };
+  for (const auto& c : cases) {
+    const std::string bytes = BuildZip({c.entry, Entry("next.txt", "next")});
+    ZipArchive zip;
+    ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size())) << c.what;
+    ZipEntry entry;
+    EXPECT_EQ(zip.GetEntry(0, entry), c.describable) << c.what;
+    ASSERT_TRUE(zip.GetEntry(1, entry)) << c.what;  // the next entry is unaffected
+    EXPECT_EQ(entry.name, L"next.txt");
+  }
+}
+
+TEST(ZipArchive, NamesBecomeSafe) {
+  const struct {
+    const wchar_t* raw;
+    const wchar_t* safe;  // nullptr: rejected
+  } cases[] = {
+      {L"C:\\x\\y.txt", L"x\\y.txt"},
+      {L"/abs/f", L"abs/f"},
+      {L"a/../b", L"b"},
+      {L"a\\..\\b\\..\\c", L"c"},
+      {L"a\\../b", L"b"},
+      {L"a/..\\b", L"b"},
+      {L"//server/share/f", L"server/share/f"},
+      {L"C:/../x", L"x"},
+      {L"../x", L"x"},
+      {L"..\\x", L"x"},
+      {L"../../x", L"x"},
+      {L"..", nullptr},
+      {L"a/..", nullptr},
+      {L"a\\..", nullptr},
+      {L"../..", nullptr},
+      {L"..a/b..", L"..a/b.."},
+      {L"...", L"..."},
+      {L"plain.txt", L"plain.txt"},
+  };
+  for (const auto& c : cases) {
+    std::wstring name = c.raw;
+    const bool kept = MakeEntryNameSafe(name);
+    EXPECT_EQ(kept, c.safe != nullptr) << Utf8FromWide(c.raw);
+    if (c.safe && kept) {
+      EXPECT_EQ(name, c.safe) << Utf8FromWide(c.raw);
+    }
+  }
+}
+
+TEST(ZipArchive, NameLengthUtf8AndSafety) {
+  const std::string longest(259, 'n');
+  const std::string tooLong(260, 'n');
+  ZipBuilderEntry utf8 = Entry("\xE8\xAE\xBE\xE7\xBD\xAE/\xE8\xAF\xB4\xE6\x98\x8E.txt", "x");  // 设置/说明.txt
+  utf8.flags = 0x800;
+  const std::string bytes =
+      BuildZip({Entry(longest, "a"), Entry(tooLong, "b"), utf8, Entry("../up.txt", "c"), Entry("d/..", "d")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  ZipEntry entry;
+  ASSERT_TRUE(zip.GetEntry(0, entry));
+  EXPECT_EQ(entry.name.size(), 259u);
+  EXPECT_FALSE(zip.GetEntry(1, entry));
+  ASSERT_TRUE(zip.GetEntry(2, entry));
+  EXPECT_EQ(entry.name, L"设置/说明.txt");
+  ASSERT_TRUE(zip.GetEntry(3, entry));
+  EXPECT_EQ(entry.name, L"up.txt");
+  EXPECT_FALSE(zip.GetEntry(4, entry));
+}
+
+TEST(ZipArchive, AttributesByHost) {
+  const struct {
+    unsigned host;
+    uint32_t external;
+    uint32_t attributes;
+  } cases[] = {
+      {0, 0x20, kAttrArchive},
+      {0, 0x01, kAttrReadOnly},
+      {0, 0x10, kAttrDirectory},
+      {0, 0x27, kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive},
+      {7, 0x02, kAttrHidden},
+      {11, 0x04, kAttrSystem},
+      {14, 0x30, kAttrDirectory | kAttrArchive},
+      {3, 0x81A40000, kAttrArchive},                            // rw-r--r-- file
+      {3, 0x81240000, kAttrArchive | kAttrReadOnly},            // r--r--r-- file
+      {3, 0x41ED0010, kAttrArchive | kAttrDirectory},           // rwxr-xr-x folder
+      {10, 0x00000020, kAttrArchive | kAttrReadOnly},           // other hosts: no write bit
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AttributesFromHost(c.host, c.external), c.attributes) << c.host << " " << std::hex << c.external;
+  }
+}
+
+std::string Block(uint16_t tag, const std::string& data) {
+  std::string out;
+  out += static_cast<char>(tag & 0xFF);
+  out += static_cast<char>(tag >> 8);
+  out += static_cast<char>(data.size() & 0xFF);
+  out += static_cast<char>(data.size() >> 8);
+  return out + data;
+}
+
+std::string Le32(int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  return std::string{static_cast<char>(u & 0xFF), static_cast<char>((u >> 8) & 0xFF),
+                     static_cast<char>((u >> 16) & 0xFF), static_cast<char>(u >> 24)};
+}
+
+uint64_t FromUnix(int64_t seconds) { return static_cast<uint64_t>(seconds + 11644473600LL) * 10000000ULL; }
+
+TEST(ZipArchive, ExtendedTimestamps) {
+  constexpr uint16_t kUt = 0x5455;
+  const int32_t w = 1471514240, a = 1471514300, c = 1000000000;
+  const struct {
+    const char* what;
+    std::string extra;
+    bool found;
+    uint64_t write, access, creation;
+  } cases[] = {
+      {"all three", Block(kUt, "\x07" + Le32(w) + Le32(a) + Le32(c)), true, FromUnix(w), FromUnix(a), FromUnix(c)},
+      {"write only", Block(kUt, "\x01" + Le32(w)), true, FromUnix(w), 0, 0},
+      {"access and creation", Block(kUt, "\x06" + Le32(a) + Le32(c)), true, 0, FromUnix(a), FromUnix(c)},
+      {"flags promise more than the block holds", Block(kUt, "\x07" + Le32(w)), true, FromUnix(w), 0, 0},
+      {"a long block before", Block(0xCAFE, std::string(300, 'z')) + Block(kUt, "\x01" + Le32(w)), true,
+       FromUnix(w), 0, 0},
+      {"only the first block counts",
+       Block(kUt, "\x01" + Le32(w)) + Block(kUt, "\x01" + Le32(a)), true, FromUnix(w), 0, 0},
+      {"before 1970", Block(kUt, "\x01" + Le32(-86400)), true, FromUnix(-86400), 0, 0},
+      {"none", Block(0x000A, std::string(32, '\0')), false, 0, 0, 0},
+      {"a block longer than the field", std::string("\xFE\xCA\xFF\xFF", 4) + Block(kUt, "\x01" + Le32(w)), false,
+       0, 0, 0},
+      {"too short to hold a block", std::string("UT\x01", 3), false, 0, 0, 0},
+  };
+  for (const auto& t : cases) {
+    const ExtendedTimes times = ReadExtendedTimes(t.extra);
+    EXPECT_EQ(times.found, t.found) << t.what;
+    EXPECT_EQ(times.writeTime, t.write) << t.what;
+    EXPECT_EQ(times.accessTime, t.access) << t.what;
+    EXPECT_EQ(times.creationTime, t.creation) << t.what;
+  }
+}
+
+TEST(ZipArchive, EntryTimesFromDosTimeAndExtendedTimestamps) {
+  ZipBuilderEntry dos = Entry("dos.txt", "x");
+  dos.dosDateTime = test::DosDateTime(2015, 4, 15, 14, 53, 54);
+  ZipBuilderEntry ut = Entry("ut.txt", "y");
+  ut.localExtra = Block(0x5455, "\x01" + Le32(1000000000));
+  ZipBuilderEntry badDate = Entry("bad.txt", "z");
+  badDate.dosDateTime = 0;  // month 0, day 0
+  const std::string bytes = BuildZip({dos, ut, badDate});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  ZipEntry entry;
+  ASSERT_TRUE(zip.GetEntry(0, entry));
+  EXPECT_EQ(entry.writeTime, LocalFileTime(2015, 4, 15, 14, 53, 54));
+  ASSERT_TRUE(zip.GetEntry(1, entry));
+  EXPECT_EQ(entry.writeTime, FromUnix(1000000000));
+  EXPECT_EQ(entry.accessTime, entry.creationTime);  // from the DOS time
+  EXPECT_NE(entry.accessTime, entry.writeTime);
+  ASSERT_TRUE(zip.GetEntry(2, entry));
+  EXPECT_EQ(entry.writeTime, 0u);
+}
+
+TEST(ZipArchive, DosTimes) {
+  EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2016, 8, 18, 9, 57, 20)), LocalFileTime(2016, 8, 18, 9, 57, 20));
+  EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2016, 2, 29, 0, 0, 0)), LocalFileTime(2016, 2, 29, 0, 0, 0));
+  EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2015, 2, 29, 0, 0, 0)), 0u);
+  EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2015, 13, 1, 0, 0, 0)), 0u);
+  EXPECT_EQ(DosTimeToUtcFileTime(test::DosDateTime(2015, 1, 1, 24, 0, 0)), 0u);
+}
+
+#ifndef _WIN32
+TEST(ZipArchive, DosTimesAreLocalTime) {
+  // 09:57:20 in a zone eight hours east of UTC is 01:57:20 UTC.
+  const char* saved = std::getenv("TZ");
+  const std::string previous = saved ? saved : "";
+  setenv("TZ", "CST-8", 1);
+  tzset();
+  const uint64_t converted = DosTimeToUtcFileTime(test::DosDateTime(2016, 8, 18, 9, 57, 20));
+  if (saved) {
+    setenv("TZ", previous.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+  EXPECT_EQ(converted, FromUnix(1471485440));
+}
+#endif
+
+class ZipExtraction : public ::testing::Test {
+ protected:
+  std::wstring Base() const { return dir.Sub(L"base"); }
+  std::wstring In(const std::wstring& relative) const { return Base() + Sep() + relative; }
+  test::TempDir dir;
+};
+
+TEST_F(ZipExtraction, FilesAndFoldersUnderTheBaseFolder) {
+  ZipBuilderEntry folder = Entry("top/", "");
+  folder.externalAttributes = 0x10;
+  ZipBuilderEntry stored = Entry("top/stored.bin", std::string("\0\1\2\3", 4));
+  stored.method = 0;
+  ZipBuilderEntry big = Entry("big.txt", std::string(100000, 'q') + "end");
+  ZipBuilderEntry readOnly = Entry("ro.txt", "read only");
+  readOnly.externalAttributes = 0x21;
+  const std::string bytes = BuildZip({Entry("d/e/f.txt", "deep"), folder, stored, big, readOnly});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  ZipEntry count;
+  ASSERT_TRUE(zip.GetEntry(-1, count));
+  for (int i = 0; i < count.index; ++i) {
+    ZipEntry entry;
+    ASSERT_TRUE(zip.GetEntry(i, entry));
+    EXPECT_TRUE(zip.ExtractEntry(i, entry.name)) << Utf8FromWide(entry.name);
+  }
+  // Times first: reading a file may change its access time.
+  const test::FileFacts facts = test::ReadFileFacts(In(L"big.txt"));
+  EXPECT_TRUE(FolderExists(In(L"d")));
+  EXPECT_TRUE(FolderExists(In(L"d" + Sep() + L"e")));
+  EXPECT_EQ(test::ReadFile(FsPath(In(L"d" + Sep() + L"e" + Sep() + L"f.txt"))), "deep");
+  EXPECT_TRUE(FolderExists(In(L"top")));
+  EXPECT_EQ(test::ReadFile(FsPath(In(L"top" + Sep() + L"stored.bin"))), std::string("\0\1\2\3", 4));
+  EXPECT_EQ(test::ReadFile(FsPath(In(L"big.txt"))), std::string(100000, 'q') + "end");
+  EXPECT_EQ(facts.writeTime, LocalFileTime(2016, 8, 18, 9, 57, 20));
+  EXPECT_EQ(facts.accessTime, LocalFileTime(2016, 8, 18, 9, 57, 20));
+#ifdef _WIN32
+  EXPECT_EQ(facts.creationTime, LocalFileTime(2016, 8, 18, 9, 57, 20));
+  EXPECT_EQ(facts.attributes & 0x21, 0x20u);
+#endif
+  EXPECT_EQ(test::ReadFileFacts(In(L"ro.txt")).attributes & kAttrReadOnly, kAttrReadOnly);
+  fs::permissions(FsPath(In(L"ro.txt")), fs::perms::owner_write, fs::perm_options::add);
+}
+
+TEST_F(ZipExtraction, AbsoluteNamesStandAloneAndOtherNamesAreAllowed) {
+  const std::string bytes = BuildZip({Entry("a.txt", "alpha")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  const std::wstring absolute = dir.Sub(L"elsewhere") + Sep() + L"renamed.txt";
+  EXPECT_TRUE(zip.ExtractEntry(0, absolute));
+  EXPECT_EQ(test::ReadFile(FsPath(absolute)), "alpha");
+  EXPECT_TRUE(zip.ExtractEntry(0, L"sub" + Sep() + L"b.txt"));
+  EXPECT_EQ(test::ReadFile(FsPath(In(L"sub" + Sep() + L"b.txt"))), "alpha");
+  EXPECT_FALSE(zip.ExtractEntry(1, L"x"));
+}
+
+TEST_F(ZipExtraction, HostileNamesStayInsideTheBaseFolder) {
+  ZipBuilderEntry folderUp = Entry("../up-folder/", "");
+  folderUp.externalAttributes = 0x10;
+  const std::string bytes = BuildZip({Entry("../evil1.txt", "1"), Entry("..\\evil2.txt", "2"),
+                                      Entry("a/../../evil3.txt", "3"), Entry("/evil4.txt", "4"),
+                                      Entry("C:\\evil5.txt", "5"), Entry("x/..", "6"), Entry("..", "7"),
+                                      Entry("x\\..\\..\\..\\evil8.txt", "8"), folderUp});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  ZipEntry count;
+  ASSERT_TRUE(zip.GetEntry(-1, count));
+  for (int i = 0; i < count.index; ++i) {
+    ZipEntry entry;
+    if (zip.GetEntry(i, entry)) zip.ExtractEntry(i, entry.name);
+  }
+  // The scratch folder holds the base folder and nothing else.
+  std::vector<std::string> outside;
+  for (const auto& item : fs::directory_iterator(dir.path())) outside.push_back(item.path().filename().string());
+  EXPECT_EQ(outside, std::vector<std::string>{"base"});
+  for (const wchar_t* name : {L"evil1.txt", L"evil2.txt", L"evil3.txt", L"evil4.txt", L"evil5.txt", L"evil8.txt"}) {
+    EXPECT_TRUE(FileExists(In(name))) << Utf8FromWide(name);
+  }
+  EXPECT_TRUE(FolderExists(In(L"up-folder")));
+}
+
+TEST_F(ZipExtraction, DamagedDataLeavesWhatWasInflatedBeforeTheDamage) {
+  const std::string text(200000, 'k');
+  std::string deflated = test::RawDeflate(text + std::string(200000, 'm'));
+  ZipBuilderEntry damaged = Entry("damaged.txt", text + std::string(200000, 'm'));
+  damaged.storedData = deflated.substr(0, deflated.size() / 2);  // both headers state the cut size
+  ZipBuilderEntry garbage = Entry("garbage.txt", "some data that deflates");
+  garbage.storedData = std::string("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
+  const std::string bytes = BuildZip({damaged, garbage, Entry("good.txt", "fine")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  EXPECT_FALSE(zip.ExtractEntry(0, L"damaged.txt"));
+  const std::string partial = test::ReadFile(FsPath(In(L"damaged.txt")));
+  EXPECT_GT(partial.size(), 0u);
+  EXPECT_LT(partial.size(), 400000u);
+  EXPECT_EQ(partial, (text + std::string(200000, 'm')).substr(0, partial.size()));
+  EXPECT_FALSE(zip.ExtractEntry(1, L"garbage.txt"));
+  EXPECT_TRUE(FileExists(In(L"garbage.txt")));  // created before its data was read
+  EXPECT_TRUE(zip.ExtractEntry(2, L"good.txt"));
+  EXPECT_EQ(test::ReadFile(FsPath(In(L"good.txt"))), "fine");
+}
+
+TEST_F(ZipExtraction, AFileThatCannotBeCreatedFailsWithoutHarm) {
+  const std::string bytes = BuildZip({Entry("taken", "x"), Entry("free.txt", "y")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  ASSERT_TRUE(CreateFolder(Base()));
+  ASSERT_TRUE(CreateFolder(In(L"taken")));  // a folder of the entry's name
+  EXPECT_FALSE(zip.ExtractEntry(0, L"taken"));
+  EXPECT_TRUE(FolderExists(In(L"taken")));
+  EXPECT_TRUE(zip.ExtractEntry(1, L"free.txt"));
+}
+
+}  // namespace
+}  // namespace qm
