@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "app/text.h"
+#include "platform/linux/fd_io.h"
 #include "install/zip_archive.h"
 
 namespace qm {
@@ -52,17 +53,7 @@ bool ZipOutputFile::Create(const std::wstring& path, uint32_t attributes) {
 }
 
 bool ZipOutputFile::Write(const char* data, size_t size) {
-  if (handle_ < 0) return false;
-  while (size > 0) {
-    const ssize_t n = write(static_cast<int>(handle_), data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
+  return handle_ >= 0 && WriteAllToDescriptor(static_cast<int>(handle_), data, size);
 }
 
 void ZipOutputFile::SetTimes(uint64_t, uint64_t access, uint64_t write) {

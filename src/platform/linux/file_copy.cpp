@@ -7,25 +7,9 @@
 
 #include "app/text.h"
 #include "platform/files.h"
+#include "platform/linux/fd_io.h"
 
 namespace qm {
-
-namespace {
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
 
 // Writes a temporary file beside the target and renames it over the target, so
 // the target is never seen half-written, and a running program that holds the
@@ -59,7 +43,7 @@ bool CopyFileReplacing(const std::wstring& source, const std::wstring& target) {
       ok = n == 0;
       break;
     }
-    if (!WriteAll(out, buffer, static_cast<size_t>(n))) {
+    if (!WriteAllToDescriptor(out, buffer, static_cast<size_t>(n))) {
       ok = false;
       break;
     }

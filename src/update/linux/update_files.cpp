@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/text.h"
+#include "platform/linux/fd_io.h"
 #include "update/update_exception.h"
 
 namespace qm {
@@ -33,14 +34,8 @@ bool DownloadFile::Open(const std::wstring& path) {
 }
 
 void DownloadFile::Write(const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(static_cast<int>(handle_), data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw UpdateException(WideFromUtf8(std::string("write failed: ") + std::strerror(errno)));
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
+  if (!WriteAllToDescriptor(static_cast<int>(handle_), data, size)) {
+    throw UpdateException(WideFromUtf8(std::string("write failed: ") + std::strerror(errno)));
   }
 }
 
