@@ -16,7 +16,6 @@ int NotBuilt(LaunchMode mode) {
 }  // namespace
 
 void RunUpdateHandOver(const std::wstring&) { ExitProcessNow(NotBuilt(LaunchMode::kUpdateHandOver)); }
-int RunUninstallConfirmation() { return NotBuilt(LaunchMode::kUninstallConfirm); }
 int RunUninstallCleanUp(const std::wstring&) { return NotBuilt(LaunchMode::kUninstallCleanUp); }
 int RunGameProcess(const GameArguments&) { return NotBuilt(LaunchMode::kGameProcess); }
 int RunLauncher() { return NotBuilt(LaunchMode::kLauncher); }
