@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -32,6 +33,12 @@ struct FontSpec {
   float pixels = 12;
   FontStyle style = FontStyle::kRegular;
 };
+
+// Sans-serif families tried in order when a requested family is missing and
+// the system names no generic sans-serif family of its own (as under Wine
+// without the core fonts); the CJK family comes early so that Chinese texts
+// keep their glyphs.
+const std::vector<std::wstring>& SansSerifFallbacks();
 
 enum class TextAlign { kNear, kCenter, kFar };
 enum class TextTrimming { kNone, kCharacterEllipsis, kWordEllipsis };
