@@ -13,6 +13,8 @@ struct PictureCase {
   bool checkedAfter;
 };
 
+void PrintTo(const PictureCase& c, std::ostream* os) { *os << c.name; }
+
 class ChoosePictureTest : public testing::TestWithParam<PictureCase> {};
 
 TEST_P(ChoosePictureTest, PicksPicture) {

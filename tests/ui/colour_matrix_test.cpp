@@ -11,6 +11,8 @@ struct MatrixCase {
   Rgba in, out;
 };
 
+void PrintTo(const MatrixCase& c, std::ostream* os) { *os << c.name; }
+
 class ColourMatrixTest : public testing::TestWithParam<MatrixCase> {};
 
 TEST_P(ColourMatrixTest, MapsColour) {

@@ -43,13 +43,17 @@ std::string ReadHostFile(const std::string& hostPath) {
 }
 
 // Wine starts Unix programs through CreateProcess but cannot wait for them,
-// so the command writes its output and then a marker file that is polled.
+// so the command runs from a script file (UTF-8, untouched by code pages)
+// that writes its output and then a marker file, which is polled.
 std::string Shell(const std::string& command) {
   static int counter = 0;
   const std::string base = "/tmp/qm-ui-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
-  const std::string line = "/bin/sh -c \"( " + command + " ) > " + base + ".out 2>/dev/null; echo $? > " + base + ".tmp; mv " +
-                           base + ".tmp " + base + ".done\"";
-  std::wstring wide = WideFromUtf8(line);
+  {
+    std::ofstream script(WindowsPathOf(base + ".sh").c_str(), std::ios::binary);
+    script << "( " << command << " ) > " << base << ".out 2>/dev/null\necho $? > " << base << ".tmp\nmv " << base
+           << ".tmp " << base << ".done\n";
+  }
+  std::wstring wide = WideFromUtf8("/bin/sh " + base + ".sh");
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
@@ -61,6 +65,7 @@ std::string Shell(const std::string& command) {
   for (int i = 0; i < 3000 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
   std::string out = ReadHostFile(base + ".out");
   DeleteFileW(done.c_str());
+  DeleteFileW(WindowsPathOf(base + ".sh").c_str());
   DeleteFileW(WindowsPathOf(base + ".out").c_str());
   return out;
 }
@@ -72,7 +77,10 @@ struct BackgroundChild::State {
 
 BackgroundChild::BackgroundChild(const std::wstring& program, const std::vector<std::wstring>& args) : state_(new State) {
   std::wstring line = L"\"" + program + L"\"";
-  for (const auto& a : args) line += L" \"" + a + L"\"";
+  // Arguments are quoted only when they must be: the launch modes read the
+  // command line's text as it stands.
+  for (const auto& a : args)
+    line += a.empty() || a.find_first_of(L" \t") != std::wstring::npos ? L" \"" + a + L"\"" : L" " + a;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   state_->started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

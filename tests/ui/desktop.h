@@ -8,8 +8,7 @@
 
 namespace qm::test {
 
-// Runs a /bin/sh command line and returns what it printed on stdout. The
-// command must not contain double quotes.
+// Runs a /bin/sh command line and returns what it printed on stdout.
 std::string Shell(const std::string& command);
 
 // Reads a file named by its X-side (Unix) path.

@@ -305,7 +305,8 @@ TEST_F(MessageBoxOnScreen, UninstallRunAsksTheRealQuestion) {
   BackgroundChild child(WideFromUtf8(QM_LAUNCHER_FILE), {L"-u"});
   ASSERT_TRUE(child.started());
   auto box = FindWindowByName("卸载");
-  ASSERT_TRUE(box) << "the uninstall question did not appear";
+  ASSERT_TRUE(box) << "the uninstall question did not appear; windows:\n"
+                   << Shell("xwininfo -root -tree | grep -v 'has no name'") << " exit " << child.Wait(100);
   EXPECT_EQ(box->width, kMessageBoxWidth);
   const Picture shot = Capture(*box, "uninstall-question");
   ASSERT_TRUE(shot.valid());

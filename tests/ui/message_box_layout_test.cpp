@@ -92,6 +92,10 @@ struct CentreCase {
   PixelPoint expected;
 };
 
+void PrintTo(const CentreCase& c, std::ostream* os) {
+  *os << c.area.x << "," << c.area.y << " " << c.area.width << "x" << c.area.height;
+}
+
 class CentreTest : public testing::TestWithParam<CentreCase> {};
 
 TEST_P(CentreTest, CentresBox) {
