@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,6 +40,11 @@ struct FontSpec {
 // without the core fonts); the CJK family comes early so that Chinese texts
 // keep their glyphs.
 const std::vector<std::wstring>& SansSerifFallbacks();
+
+// The text as drawn with ellipsis trimming: whole when fits(text), else the
+// longest prefix that fits with "…" after it (just "…" when none does).
+// fits must hold for shorter candidates whenever it holds for longer ones.
+std::wstring TrimWithEllipsis(const std::wstring& text, const std::function<bool(const std::wstring&)>& fits);
 
 enum class TextAlign { kNear, kCenter, kFar };
 enum class TextTrimming { kNone, kCharacterEllipsis, kWordEllipsis };

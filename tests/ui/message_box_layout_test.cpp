@@ -117,3 +117,19 @@ TEST(KeepInside, MovesTheLeastNeeded) {
 
 }  // namespace
 }  // namespace qm
+
+namespace qm {
+namespace {
+
+TEST(TrimWithEllipsis, KeepsFittingTextAndCutsTheRest) {
+  auto upTo = [](size_t n) { return [n](const std::wstring& s) { return s.size() <= n; }; };
+  EXPECT_EQ(TrimWithEllipsis(L"short", upTo(10)), L"short");
+  EXPECT_EQ(TrimWithEllipsis(L"abcdefghij", upTo(5)), L"abcd\u2026");
+  // A space before the cut is not kept before the ellipsis.
+  EXPECT_EQ(TrimWithEllipsis(L"abc defghij", upTo(5)), L"abc\u2026");
+  EXPECT_EQ(TrimWithEllipsis(L"abcdef", upTo(0)), L"\u2026");
+  EXPECT_EQ(TrimWithEllipsis(L"", upTo(0)), L"");
+}
+
+}  // namespace
+}  // namespace qm

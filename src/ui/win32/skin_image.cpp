@@ -173,7 +173,27 @@ void GdiPlusCanvas::DrawString(const std::wstring& text, const FontSpec& font, c
                                                                                : Gdiplus::StringTrimmingNone);
   Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
   const Gdiplus::RectF layout(rect.x, rect.y, rect.width, rect.height);
-  g_.DrawString(text.c_str(), static_cast<INT>(text.size()), made.get(), layout, &stringFormat, &brush);
+  std::wstring shown = text;
+  if (format.trimming != TextTrimming::kNone) {
+    // Not every GDI+ puts the ellipsis in itself (Wine's cuts the text
+    // short without one): the text is cut to what fits, with "…" added.
+    // Measured with whole lines only, so that a line cut off by the bottom
+    // edge does not count as fitting; the last line may lose its leading
+    // below the edge (tall CJK fonts have much), so the measuring box is a
+    // little deeper than the drawing one.
+    stringFormat.SetTrimming(Gdiplus::StringTrimmingNone);
+    Gdiplus::StringFormat measuring(&stringFormat);
+    measuring.SetFormatFlags(Gdiplus::StringFormatFlagsLineLimit);
+    const Gdiplus::RectF measureBox(rect.x, rect.y, rect.width, rect.height + font.pixels * 0.35f);
+    shown = TrimWithEllipsis(text, [&](const std::wstring& candidate) {
+      Gdiplus::RectF bound;
+      INT fitted = 0, lines = 0;
+      g_.MeasureString(candidate.c_str(), static_cast<INT>(candidate.size()), made.get(), measureBox, &measuring, &bound,
+                       &fitted, &lines);
+      return fitted >= static_cast<INT>(candidate.size());
+    });
+  }
+  g_.DrawString(shown.c_str(), static_cast<INT>(shown.size()), made.get(), layout, &stringFormat, &brush);
 }
 
 }  // namespace qm
