@@ -318,3 +318,60 @@ TEST_F(MessageBoxOnScreen, UninstallRunAsksTheRealQuestion) {
 
 }  // namespace
 }  // namespace qm::test
+
+namespace qm::test {
+namespace {
+
+class ImageButtonOnScreen : public MessageBoxOnScreen {};
+
+// The probe's button window and the button's centre on the screen.
+struct ButtonHost {
+  Placed window;
+  int cx, cy;
+};
+
+std::optional<ButtonHost> FindButtonHost() {
+  auto window = FindWindowByName("Probe-Button");
+  if (!window) return std::nullopt;
+  return ButtonHost{*window, window->x + 20 + 42, window->y + 20 + 12};
+}
+
+void EndWithEscape(const Placed& window) { Shell("xdotool windowfocus --sync " + window.id + " key Escape"); }
+
+TEST_F(ImageButtonOnScreen, DoubleClickCountsAsTwoClicks) {
+  BackgroundChild child(Probe(), {L"button"});
+  auto host = FindButtonHost();
+  ASSERT_TRUE(host);
+  Shell("xdotool mousemove " + std::to_string(host->cx) + " " + std::to_string(host->cy) +
+        " click --repeat 2 --delay 60 1");
+  SleepMs(300);
+  Shell("xdotool click 1");
+  SleepMs(300);
+  EndWithEscape(host->window);
+  EXPECT_EQ(child.Wait(10000), 3);
+}
+
+TEST_F(ImageButtonOnScreen, ToolTipAppearsAfterThePointerRestsTwoSeconds) {
+  BackgroundChild child(Probe(), {L"button"});
+  auto host = FindButtonHost();
+  ASSERT_TRUE(host);
+  // The area below the pointer, where the tooltip shows.
+  const Placed below{"", host->cx - 40, host->cy + 8, 320, 60};
+  const Picture before = Capture(below, "tooltip-before");
+  Shell("xdotool mousemove " + std::to_string(host->cx) + " " + std::to_string(host->cy));
+  SleepMs(700);
+  const Picture early = Capture(below, "tooltip-early");
+  SleepMs(2500);
+  const Picture late = Capture(below, "tooltip-shown");
+  ASSERT_TRUE(before.valid() && early.valid() && late.valid());
+  // The button's own lower edge lies in the area: compare only what lies
+  // below it.
+  const PixelRect under{0, 12, below.width, below.height - 12};
+  EXPECT_EQ(Brightness(before, under), Brightness(early, under)) << "tooltip shown too early";
+  EXPECT_NE(Brightness(before, under), Brightness(late, under)) << "no tooltip after the delay";
+  EndWithEscape(host->window);
+  EXPECT_EQ(child.Wait(10000), 0);
+}
+
+}  // namespace
+}  // namespace qm::test

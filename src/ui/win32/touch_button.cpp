@@ -60,9 +60,22 @@ void CTouchButton::SetStateImages(UINT normalId, UINT hoverId, UINT pressedId) {
 void CTouchButton::SetToolTipText(const std::wstring& text, BOOL activate) {
   if (text.empty() || !m_hWnd) return;
   if (!m_pToolTip) {
+    // The tooltip class comes with the common controls, registered once.
+    static const bool registered = [] {
+      INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
+      return InitCommonControlsEx(&init) != FALSE;
+    }();
+    (void)registered;
     m_pToolTip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, m_hWnd, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!m_pToolTip) return;
+    // The tooltip texts are Chinese: a font of the Chinese character set,
+    // so that a system whose default UI font lacks the glyphs still shows
+    // them. Made once and kept for the process.
+    static const HFONT chineseFont = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, GB2312_CHARSET,
+                                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                                 DEFAULT_PITCH | FF_SWISS, L"Microsoft YaHei");
+    if (chineseFont) SendMessageW(m_pToolTip, WM_SETFONT, reinterpret_cast<WPARAM>(chineseFont), FALSE);
     SendMessageW(m_pToolTip, TTM_ACTIVATE, TRUE, 0);
   }
   m_strToolTip = text;
@@ -222,7 +235,13 @@ LRESULT CTouchButton::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(m_hWnd, nullptr, TRUE);
       DeleteToolTip();
       SetToolTipText(m_strToolTip, TRUE);
-      if (m_pToolTip) SendMessageW(m_pToolTip, TTM_UPDATE, 0, 0);
+      if (m_pToolTip) {
+        // The new control has seen no pointer yet; the pointer rests where
+        // the hover was reported, so its delay starts from there.
+        MSG resting{m_hWnd, WM_MOUSEMOVE, 0, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+        SendMessageW(m_pToolTip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&resting));
+        SendMessageW(m_pToolTip, TTM_UPDATE, 0, 0);
+      }
       return 0;
     case WM_MOUSELEAVE:
       tracker_.OnLeave(flags_);
