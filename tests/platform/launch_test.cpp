@@ -16,7 +16,7 @@ TEST(Launch, ModesNotYetBuiltEndCleanly) {
     const char* debugLine;  // what the run says on the debug channel (Linux)
   };
   const Case cases[] = {
-      {L"-u", "uninstall confirmation"},
+      // "-u" alone now asks its question in the skinned box; tests/ui drives it.
       {L"-u " + launcher, "uninstall clean-up"},
       {L"\"" + launcher + L"\" -frameWnd=987654 -gameurl=http://127.0.0.1/play_gamecode",
        "frame window 987654 does not exist"},

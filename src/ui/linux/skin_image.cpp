@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/text.h"
+#include "platform/debug_output.h"
 #include "platform/resources.h"
 
 namespace qm {
@@ -12,7 +13,15 @@ namespace qm {
 bool EnsureGtk() {
   static const bool ready = [] {
     gdk_set_allowed_backends("x11");
-    return gtk_init_check(nullptr, nullptr) != FALSE;
+    // A display that is busy can refuse a connection for a moment; a few
+    // tries over two seconds tell that apart from no display at all.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (gtk_init_check(nullptr, nullptr)) return true;
+      g_usleep(200 * 1000);
+    }
+    const char* display = g_getenv("DISPLAY");
+    DebugOutput(L"skinned controls: cannot open display " + WideFromUtf8(display ? display : "(unset)"));
+    return false;
   }();
   return ready;
 }
