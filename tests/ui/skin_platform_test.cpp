@@ -187,3 +187,64 @@ TEST(SkinImagePlatform, MemDcWithEmptyRectCoversTheClipBoxAndCopiesOnRelease) {
 
 }  // namespace
 }  // namespace qm
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "platform/resources.h"
+#endif
+
+namespace qm {
+namespace {
+
+// The web login dialog's background: 690 x 513, pure green (its colour key)
+// in the top 61 rows apart from the two window symbols, the page area below.
+TEST(SkinResources, WebLoginBitmapKeysItsTopRows) {
+#ifdef _WIN32
+  HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(318));
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 690);
+  EXPECT_EQ(info.bmHeight, 513);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  auto at = [dc](int x, int y) { return static_cast<uint32_t>(GetPixel(dc, x, y)) & 0xFFFFFF; };
+  const uint32_t green = RGB(0, 255, 0);
+#else
+  const auto bytes = FindResourceBytes("BITMAP", 318);
+  ASSERT_TRUE(bytes);
+  ASSERT_GT(bytes->size, 54u);
+  const unsigned char* b = bytes->data;
+  ASSERT_EQ(b[0], 'B');
+  auto le32 = [b](size_t o) { return static_cast<int>(b[o] | b[o + 1] << 8 | b[o + 2] << 16 | b[o + 3] << 24); };
+  EXPECT_EQ(le32(18), 690);
+  EXPECT_EQ(le32(22), 513);
+  const int offset = le32(10), stride = (690 * 3 + 3) & ~3;
+  // Rows are stored bottom-up as blue, green, red.
+  auto at = [&](int x, int y) {
+    const unsigned char* p = b + offset + static_cast<size_t>(512 - y) * stride + x * 3;
+    return static_cast<uint32_t>(p[2] | p[1] << 8 | p[0] << 16);
+  };
+  const uint32_t green = 0x00FF00;
+#endif
+  EXPECT_EQ(at(10, 10), green);
+  EXPECT_EQ(at(300, 60), green);
+  EXPECT_NE(at(300, 61), green);
+  EXPECT_NE(at(300, 300), green);
+  int symbols = 0;  // minimize at x = 605, close at x = 633
+  for (int y = 0; y < 28; ++y)
+    for (int x = 605; x < 661; ++x) symbols += at(x, y) != green;
+  EXPECT_GT(symbols, 20);
+#ifdef _WIN32
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(273), IMAGE_ICON, 32, 32, 0));
+  EXPECT_NE(icon, nullptr);
+  if (icon) DestroyIcon(icon);
+#endif
+}
+
+}  // namespace
+}  // namespace qm
