@@ -15,7 +15,6 @@ int NotBuilt(LaunchMode mode) {
 
 }  // namespace
 
-int RunUninstallConfirmation() { return NotBuilt(LaunchMode::kUninstallConfirm); }
 int RunGameProcess(const GameArguments&) { return NotBuilt(LaunchMode::kGameProcess); }
 int RunLauncher() { return NotBuilt(LaunchMode::kLauncher); }
 

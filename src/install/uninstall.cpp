@@ -10,6 +10,7 @@
 #include "install/install_shell.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "ui/message_box.h"
 
 namespace qm {
 
@@ -39,6 +40,14 @@ bool IsFolderEmpty(const std::wstring& folder) {
   std::filesystem::directory_iterator it(FsPath(folder), ec);
   if (ec) return true;
   return it == std::filesystem::directory_iterator();
+}
+
+int RunUninstallConfirmation() {
+  return RunUninstallConfirmation([](const std::wstring& title, const std::wstring& text) {
+    CCustomMessageBox box;
+    box.SetTexts(title, text);
+    return box.DoModal();
+  });
 }
 
 int RunUninstallConfirmation(const AskUser& ask) { return RunUninstallConfirmation(ask, QuerySystemFolders()); }

@@ -8,13 +8,16 @@
 #include <string>
 
 #include "app/paths.h"
+#include "ui/ui_ids.h"
 
 namespace qm {
 
-// Shows the question and returns the answer: 1 (OK), 2 (Cancel or close).
+// Shows the question and returns the answer: kAnswerOk, or kAnswerCancel for
+// Cancel and the close button. Any answer but kAnswerCancel goes ahead.
 using AskUser = std::function<int(const std::wstring& title, const std::wstring& text)>;
-inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerCancel = 2;
+
+// The launch mode's body, RunUninstallConfirmation(), asks in the skinned
+// message box.
 
 int RunUninstallConfirmation(const AskUser& ask);
 // The same with given system folders; folders.modulePath is the executable

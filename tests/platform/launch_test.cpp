@@ -19,7 +19,6 @@ TEST(Launch, ModesNotYetBuiltEndCleanly) {
   // that holds nothing, so it has nothing to remove.
   test::TempDir scratch;
   const Case cases[] = {
-      {L"-u", "uninstall confirmation"},
       {L"-u " + scratch.Sub(L"Quellmoor.exe"), nullptr},
       {L"\"" + launcher + L"\" -frameWnd=987654 -gameurl=http://127.0.0.1/play_gamecode",
        "frame window 987654 does not exist"},

@@ -1,0 +1,189 @@
+#include "ui/linux/skin_image.h"
+
+#include <pango/pangocairo.h>
+
+#include <cstring>
+
+#include "app/text.h"
+#include "platform/debug_output.h"
+#include "platform/resources.h"
+
+namespace qm {
+
+bool EnsureGtk() {
+  static const bool ready = [] {
+    gdk_set_allowed_backends("x11");
+    // A display that is busy can refuse a connection for a moment; a few
+    // tries over two seconds tell that apart from no display at all.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      if (gtk_init_check(nullptr, nullptr)) return true;
+      g_usleep(200 * 1000);
+    }
+    const char* display = g_getenv("DISPLAY");
+    DebugOutput(L"skinned controls: cannot open display " + WideFromUtf8(display ? display : "(unset)"));
+    return false;
+  }();
+  return ready;
+}
+
+namespace {
+
+struct ByteReader {
+  const unsigned char* data;
+  size_t size;
+  size_t offset;
+};
+
+cairo_status_t ReadBytes(void* closure, unsigned char* out, unsigned int length) {
+  auto* reader = static_cast<ByteReader*>(closure);
+  if (reader->size - reader->offset < length) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(out, reader->data + reader->offset, length);
+  reader->offset += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+int SurfaceWidth(cairo_surface_t* s) {
+  return s && cairo_surface_status(s) == CAIRO_STATUS_SUCCESS ? cairo_image_surface_get_width(s) : 0;
+}
+int SurfaceHeight(cairo_surface_t* s) {
+  return s && cairo_surface_status(s) == CAIRO_STATUS_SUCCESS ? cairo_image_surface_get_height(s) : 0;
+}
+
+}  // namespace
+
+cairo_surface_t* LoadPngImage(unsigned id) {
+  const auto bytes = FindResourceBytes("PNG", id);
+  if (!bytes || bytes->size == 0) return nullptr;
+  ByteReader reader{bytes->data, bytes->size, 0};
+  return cairo_image_surface_create_from_png_stream(ReadBytes, &reader);
+}
+
+CGdiPlusBitmap::~CGdiPlusBitmap() { Release(); }
+
+void CGdiPlusBitmap::Release() {
+  if (m_pBitmap) cairo_surface_destroy(m_pBitmap);
+  m_pBitmap = nullptr;
+}
+
+int CGdiPlusBitmap::Width() const { return SurfaceWidth(m_pBitmap); }
+int CGdiPlusBitmap::Height() const { return SurfaceHeight(m_pBitmap); }
+
+bool CGdiPlusBitmapResource::Load(unsigned id) {
+  Release();
+  cairo_surface_t* surface = LoadPngImage(id);
+  if (!surface) return false;
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return false;
+  }
+  m_pBitmap = surface;
+  return true;
+}
+
+CMyMemDC::CMyMemDC(cairo_t* target, PixelRect rect) : m_pDC(target), m_rect(rect) {
+  if (m_rect == PixelRect{}) {
+    double x1, y1, x2, y2;
+    cairo_clip_extents(target, &x1, &y1, &x2, &y2);
+    m_rect = {static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 - x1), static_cast<int>(y2 - y1)};
+  }
+  m_bitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_rect.width > 0 ? m_rect.width : 1,
+                                        m_rect.height > 0 ? m_rect.height : 1);
+  m_cr = cairo_create(m_bitmap);
+  // Callers draw in the target's coordinates.
+  cairo_translate(m_cr, -m_rect.x, -m_rect.y);
+}
+
+CMyMemDC::~CMyMemDC() {
+  cairo_destroy(m_cr);
+  cairo_surface_flush(m_bitmap);
+  cairo_save(m_pDC);
+  cairo_set_operator(m_pDC, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_surface(m_pDC, m_bitmap, m_rect.x, m_rect.y);
+  cairo_rectangle(m_pDC, m_rect.x, m_rect.y, m_rect.width, m_rect.height);
+  cairo_fill(m_pDC);
+  cairo_restore(m_pDC);
+  cairo_surface_destroy(m_bitmap);
+}
+
+std::unique_ptr<SkinImage> LoadSkinImage(unsigned id) {
+  cairo_surface_t* surface = LoadPngImage(id);
+  if (!surface) return nullptr;
+  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return nullptr;
+  }
+  return std::make_unique<CairoSkinImage>(surface);
+}
+
+int CairoSkinImage::Width() const { return SurfaceWidth(surface_); }
+int CairoSkinImage::Height() const { return SurfaceHeight(surface_); }
+
+namespace {
+
+void SetColour(cairo_t* cr, Argb c) {
+  cairo_set_source_rgba(cr, ((c >> 16) & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c & 0xFF) / 255.0,
+                        (c >> 24) / 255.0);
+}
+
+}  // namespace
+
+void CairoCanvas::DrawImage(const SkinImage& image, int x, int y) {
+  const auto& img = static_cast<const CairoSkinImage&>(image);
+  cairo_save(cr_);
+  cairo_set_source_surface(cr_, img.surface(), x, y);
+  cairo_rectangle(cr_, x, y, img.Width(), img.Height());
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) {
+  const auto& img = static_cast<const CairoSkinImage&>(image);
+  cairo_save(cr_);
+  cairo_set_source_surface(cr_, img.surface(), originX, originY);
+  cairo_pattern_set_extend(cairo_get_source(cr_), CAIRO_EXTEND_REPEAT);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::FillSolid(const PixelRect& rect, Argb colour) {
+  cairo_save(cr_);
+  SetColour(cr_, colour);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::DrawString(const std::wstring& text, const FontSpec& font, const TextFormat& format,
+                             const FloatRect& rect, Argb colour) {
+  if (text.empty() || rect.width <= 0 || rect.height <= 0) return;
+  cairo_save(cr_);
+  cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
+  cairo_clip(cr_);
+  PangoLayout* layout = pango_cairo_create_layout(cr_);
+  // Pango falls back through fontconfig to the generic sans-serif family
+  // when the named family is not installed.
+  PangoFontDescription* desc = pango_font_description_new();
+  const std::string family = Utf8FromWide(font.family) + ",sans-serif";
+  pango_font_description_set_family(desc, family.c_str());
+  pango_font_description_set_absolute_size(desc, font.pixels * PANGO_SCALE);
+  pango_font_description_set_weight(desc, font.style == FontStyle::kBold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+  pango_layout_set_font_description(layout, desc);
+  pango_font_description_free(desc);
+  pango_layout_set_width(layout, static_cast<int>(rect.width * PANGO_SCALE));
+  pango_layout_set_height(layout, static_cast<int>(rect.height * PANGO_SCALE));
+  pango_layout_set_wrap(layout, format.trimming == TextTrimming::kWordEllipsis ? PANGO_WRAP_WORD : PANGO_WRAP_WORD_CHAR);
+  pango_layout_set_ellipsize(layout, format.trimming == TextTrimming::kNone ? PANGO_ELLIPSIZE_NONE : PANGO_ELLIPSIZE_END);
+  pango_layout_set_alignment(layout, format.align == TextAlign::kCenter ? PANGO_ALIGN_CENTER
+                                     : format.align == TextAlign::kFar  ? PANGO_ALIGN_RIGHT
+                                                                        : PANGO_ALIGN_LEFT);
+  const std::string utf8 = Utf8FromWide(text);
+  pango_layout_set_text(layout, utf8.c_str(), static_cast<int>(utf8.size()));
+  SetColour(cr_, colour);
+  cairo_move_to(cr_, rect.x, rect.y);
+  pango_cairo_show_layout(cr_, layout);
+  g_object_unref(layout);
+  cairo_restore(cr_);
+}
+
+}  // namespace qm

@@ -1,0 +1,199 @@
+#include "ui/win32/skin_image.h"
+
+#include <cstring>
+#include <memory>
+
+namespace qm {
+
+bool EnsureGdiPlus() {
+  static const bool started = [] {
+    Gdiplus::GdiplusStartupInput input;
+    ULONG_PTR token = 0;
+    return Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
+  }();
+  return started;
+}
+
+namespace {
+
+// The bytes of PNG resource id in the executable, or null.
+const void* FindPng(UINT id, DWORD* size) {
+  HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), L"PNG");
+  if (!found) return nullptr;
+  *size = SizeofResource(module, found);
+  HGLOBAL loaded = *size ? LoadResource(module, found) : nullptr;
+  return loaded ? LockResource(loaded) : nullptr;
+}
+
+}  // namespace
+
+Gdiplus::Image* LoadPngImage(UINT id) {
+  EnsureGdiPlus();
+  DWORD size = 0;
+  const void* bytes = FindPng(id, &size);
+  if (!bytes) return nullptr;
+  HGLOBAL block = GlobalAlloc(GMEM_FIXED, size);
+  if (!block) return nullptr;
+  std::memcpy(reinterpret_cast<void*>(block), bytes, size);
+  // The stream frees the block when its last reference goes; the image holds
+  // one for as long as it may read, so nothing outlives the image.
+  IStream* stream = nullptr;
+  if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK || !stream) {
+    GlobalFree(block);
+    return nullptr;
+  }
+  Gdiplus::Image* image = new Gdiplus::Image(stream);
+  stream->Release();
+  return image;
+}
+
+CGdiPlusBitmap::~CGdiPlusBitmap() {
+  delete m_pBitmap;
+  m_pBitmap = nullptr;
+}
+
+CGdiPlusBitmapResource::~CGdiPlusBitmapResource() { Empty(); }
+
+void CGdiPlusBitmapResource::Empty() {
+  delete m_pBitmap;
+  m_pBitmap = nullptr;
+  if (m_hBuffer) {
+    GlobalUnlock(m_hBuffer);
+    GlobalFree(m_hBuffer);
+    m_hBuffer = nullptr;
+  }
+}
+
+bool CGdiPlusBitmapResource::Load(UINT id) {
+  EnsureGdiPlus();
+  Empty();
+  DWORD size = 0;
+  const void* bytes = FindPng(id, &size);
+  if (!bytes) return false;
+  m_hBuffer = GlobalAlloc(GMEM_MOVEABLE, size);
+  if (!m_hBuffer) return false;
+  void* locked = GlobalLock(m_hBuffer);
+  if (!locked) {
+    GlobalFree(m_hBuffer);
+    m_hBuffer = nullptr;
+    return false;
+  }
+  std::memcpy(locked, bytes, size);
+  IStream* stream = nullptr;
+  if (CreateStreamOnHGlobal(m_hBuffer, FALSE, &stream) != S_OK || !stream) {
+    Empty();
+    return false;
+  }
+  m_pBitmap = Gdiplus::Bitmap::FromStream(stream);
+  stream->Release();
+  if (m_pBitmap && m_pBitmap->GetLastStatus() == Gdiplus::Ok) return true;
+  Empty();
+  return false;
+}
+
+CMyMemDC::CMyMemDC(HDC target, const RECT* rect) : m_pDC(target) {
+  m_bMemDC = GetDeviceCaps(target, TECHNOLOGY) != DT_RASPRINTER;
+  if (!m_bMemDC) return;  // drawing goes straight to the printer
+  m_hDC = CreateCompatibleDC(target);
+  if (rect && !IsRectEmpty(rect)) {
+    m_rect = *rect;
+  } else {
+    GetClipBox(target, &m_rect);
+  }
+  m_bitmap = CreateCompatibleBitmap(target, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
+  m_oldBitmap = SelectObject(m_hDC, m_bitmap);
+  SetWindowOrgEx(m_hDC, m_rect.left, m_rect.top, nullptr);
+}
+
+CMyMemDC::~CMyMemDC() {
+  if (!m_bMemDC) return;
+  BitBlt(m_pDC, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC, m_rect.left,
+         m_rect.top, SRCCOPY);
+  SelectObject(m_hDC, m_oldBitmap);
+  DeleteObject(m_bitmap);
+  DeleteDC(m_hDC);
+}
+
+std::unique_ptr<SkinImage> LoadSkinImage(unsigned id) {
+  Gdiplus::Image* image = LoadPngImage(id);
+  if (!image) return nullptr;
+  if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
+    delete image;
+    return nullptr;
+  }
+  return std::make_unique<GdiPlusSkinImage>(image);
+}
+
+void GdiPlusCanvas::DrawImage(const SkinImage& image, int x, int y) {
+  g_.DrawImage(static_cast<const GdiPlusSkinImage&>(image).image(), x, y, image.Width(), image.Height());
+}
+
+void GdiPlusCanvas::FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) {
+  Gdiplus::TextureBrush brush(static_cast<const GdiPlusSkinImage&>(image).image(), Gdiplus::WrapModeTile);
+  brush.TranslateTransform(static_cast<Gdiplus::REAL>(originX), static_cast<Gdiplus::REAL>(originY));
+  g_.FillRectangle(&brush, rect.x, rect.y, rect.width, rect.height);
+}
+
+void GdiPlusCanvas::FillSolid(const PixelRect& rect, Argb colour) {
+  Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+  g_.FillRectangle(&brush, rect.x, rect.y, rect.width, rect.height);
+}
+
+void GdiPlusCanvas::DrawString(const std::wstring& text, const FontSpec& font, const TextFormat& format,
+                               const FloatRect& rect, Argb colour) {
+  if (text.empty()) return;
+  const INT style = font.style == FontStyle::kBold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular;
+  // A family that is not installed, or a font that cannot be made of it,
+  // falls back to the generic sans-serif family, or where the system has
+  // none, to the first installed of the usual sans-serif families.
+  std::unique_ptr<Gdiplus::Font> made;
+  auto tryFamily = [&](const Gdiplus::FontFamily* family) {
+    if (made || !family || family->GetLastStatus() != Gdiplus::Ok) return;
+    made.reset(new Gdiplus::Font(family, font.pixels, style, Gdiplus::UnitPixel));
+    if (made->GetLastStatus() != Gdiplus::Ok) made.reset();
+  };
+  {
+    Gdiplus::FontFamily named(font.family.c_str());
+    tryFamily(&named);
+  }
+  tryFamily(Gdiplus::FontFamily::GenericSansSerif());
+  for (const std::wstring& name : SansSerifFallbacks()) {
+    if (made) break;
+    Gdiplus::FontFamily fallback(name.c_str());
+    tryFamily(&fallback);
+  }
+  if (!made) return;
+  Gdiplus::StringFormat stringFormat(0, LANG_NEUTRAL);
+  stringFormat.SetAlignment(format.align == TextAlign::kCenter ? Gdiplus::StringAlignmentCenter
+                            : format.align == TextAlign::kFar  ? Gdiplus::StringAlignmentFar
+                                                               : Gdiplus::StringAlignmentNear);
+  stringFormat.SetTrimming(format.trimming == TextTrimming::kCharacterEllipsis ? Gdiplus::StringTrimmingEllipsisCharacter
+                           : format.trimming == TextTrimming::kWordEllipsis    ? Gdiplus::StringTrimmingEllipsisWord
+                                                                               : Gdiplus::StringTrimmingNone);
+  Gdiplus::SolidBrush brush{Gdiplus::Color(colour)};
+  const Gdiplus::RectF layout(rect.x, rect.y, rect.width, rect.height);
+  std::wstring shown = text;
+  if (format.trimming != TextTrimming::kNone) {
+    // Not every GDI+ puts the ellipsis in itself (Wine's cuts the text
+    // short without one): the text is cut to what fits, with "…" added.
+    // Measured with whole lines only, so that a line cut off by the bottom
+    // edge does not count as fitting; the last line may lose its leading
+    // below the edge (tall CJK fonts have much), so the measuring box is a
+    // little deeper than the drawing one.
+    stringFormat.SetTrimming(Gdiplus::StringTrimmingNone);
+    Gdiplus::StringFormat measuring(&stringFormat);
+    measuring.SetFormatFlags(Gdiplus::StringFormatFlagsLineLimit);
+    const Gdiplus::RectF measureBox(rect.x, rect.y, rect.width, rect.height + font.pixels * 0.35f);
+    shown = TrimWithEllipsis(text, [&](const std::wstring& candidate) {
+      Gdiplus::RectF bound;
+      INT fitted = 0, lines = 0;
+      g_.MeasureString(candidate.c_str(), static_cast<INT>(candidate.size()), made.get(), measureBox, &measuring, &bound,
+                       &fitted, &lines);
+      return fitted >= static_cast<INT>(candidate.size());
+    });
+  }
+  g_.DrawString(shown.c_str(), static_cast<INT>(shown.size()), made.get(), layout, &stringFormat, &brush);
+}
+
+}  // namespace qm

@@ -1,0 +1,174 @@
+#include "desktop.h"
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "app/text.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+extern char** environ;
+#endif
+
+namespace qm::test {
+
+void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring WindowsPathOf(const std::string& hostPath) {
+  std::wstring path = L"Z:" + WideFromUtf8(hostPath);
+  for (auto& c : path)
+    if (c == L'/') c = L'\\';
+  return path;
+}
+
+}  // namespace
+
+std::string ReadHostFile(const std::string& hostPath) {
+  std::ifstream in(WindowsPathOf(hostPath).c_str(), std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+// Wine starts Unix programs through CreateProcess but cannot wait for them,
+// so the command runs from a script file (UTF-8, untouched by code pages)
+// that writes its output and then a marker file, which is polled.
+std::string Shell(const std::string& command) {
+  static int counter = 0;
+  const std::string base = "/tmp/qm-ui-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  {
+    std::ofstream script(WindowsPathOf(base + ".sh").c_str(), std::ios::binary);
+    script << "( " << command << " ) > " << base << ".out 2>/dev/null\necho $? > " << base << ".tmp\nmv " << base
+           << ".tmp " << base << ".done\n";
+  }
+  std::wstring wide = WideFromUtf8("/bin/sh " + base + ".sh");
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
+    return {};
+  CloseHandle(info.hThread);
+  CloseHandle(info.hProcess);
+  const std::wstring done = WindowsPathOf(base + ".done");
+  for (int i = 0; i < 3000 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
+  std::string out = ReadHostFile(base + ".out");
+  DeleteFileW(done.c_str());
+  DeleteFileW(WindowsPathOf(base + ".sh").c_str());
+  DeleteFileW(WindowsPathOf(base + ".out").c_str());
+  return out;
+}
+
+struct BackgroundChild::State {
+  PROCESS_INFORMATION info{};
+  bool started = false;
+};
+
+BackgroundChild::BackgroundChild(const std::wstring& program, const std::vector<std::wstring>& args) : state_(new State) {
+  std::wstring line = L"\"" + program + L"\"";
+  // Arguments are quoted only when they must be: the launch modes read the
+  // command line's text as it stands.
+  for (const auto& a : args)
+    line += a.empty() || a.find_first_of(L" \t") != std::wstring::npos ? L" \"" + a + L"\"" : L" " + a;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  state_->started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                                   &state_->info) != FALSE;
+}
+
+BackgroundChild::~BackgroundChild() {
+  if (state_->started) {
+    if (WaitForSingleObject(state_->info.hProcess, 0) != WAIT_OBJECT_0) {
+      TerminateProcess(state_->info.hProcess, 255);
+      WaitForSingleObject(state_->info.hProcess, 5000);
+    }
+    CloseHandle(state_->info.hThread);
+    CloseHandle(state_->info.hProcess);
+  }
+  delete state_;
+}
+
+bool BackgroundChild::started() const { return state_->started; }
+
+int BackgroundChild::Wait(int timeoutMs) {
+  if (!state_->started) return -1;
+  if (WaitForSingleObject(state_->info.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -1;
+  DWORD code = 0;
+  GetExitCodeProcess(state_->info.hProcess, &code);
+  return static_cast<int>(code);
+}
+
+#else
+
+std::string ReadHostFile(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+std::string Shell(const std::string& command) {
+  std::string out;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return out;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+  pclose(pipe);
+  return out;
+}
+
+struct BackgroundChild::State {
+  pid_t pid = -1;
+  bool ended = false;
+  int code = -1;
+};
+
+BackgroundChild::BackgroundChild(const std::wstring& program, const std::vector<std::wstring>& args) : state_(new State) {
+  std::vector<std::string> strings{Utf8FromWide(program)};
+  for (const auto& a : args) strings.push_back(Utf8FromWide(a));
+  std::vector<char*> argv;
+  for (auto& s : strings) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  if (posix_spawn(&state_->pid, strings[0].c_str(), nullptr, nullptr, argv.data(), environ) != 0) state_->pid = -1;
+}
+
+BackgroundChild::~BackgroundChild() {
+  if (state_->pid > 0 && !state_->ended) {
+    kill(state_->pid, SIGKILL);
+    waitpid(state_->pid, nullptr, 0);
+  }
+  delete state_;
+}
+
+bool BackgroundChild::started() const { return state_->pid > 0; }
+
+int BackgroundChild::Wait(int timeoutMs) {
+  if (state_->pid <= 0) return -1;
+  if (state_->ended) return state_->code;
+  for (int waited = 0; waited <= timeoutMs; waited += 10) {
+    int status = 0;
+    if (waitpid(state_->pid, &status, WNOHANG) == state_->pid) {
+      state_->ended = true;
+      state_->code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      return state_->code;
+    }
+    SleepMs(10);
+  }
+  return -1;
+}
+
+#endif
+
+}  // namespace qm::test

@@ -1,0 +1,250 @@
+// The images and the drawing interface through this build's real graphics
+// library: GDI+ on Windows, cairo and Pango on Linux.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ui/canvas.h"
+#include "ui/message_box_layout.h"
+
+#ifdef _WIN32
+#include "ui/win32/skin_image.h"
+#else
+#include "ui/linux/skin_image.h"
+#endif
+
+namespace qm {
+namespace {
+
+// A transparent W x H surface with a canvas over it, read back as alpha.
+class Surface {
+ public:
+  Surface(int width, int height);
+  ~Surface();
+  Canvas& canvas() { return *canvas_; }
+  int Alpha(int x, int y);
+  uint32_t Argb(int x, int y);
+
+ private:
+#ifdef _WIN32
+  std::unique_ptr<Gdiplus::Bitmap> bitmap_;
+  std::unique_ptr<Gdiplus::Graphics> graphics_;
+#else
+  cairo_surface_t* surface_;
+  cairo_t* cr_;
+#endif
+  std::unique_ptr<Canvas> canvas_;
+};
+
+#ifdef _WIN32
+Surface::Surface(int width, int height) {
+  EnsureGdiPlus();
+  bitmap_ = std::make_unique<Gdiplus::Bitmap>(width, height, PixelFormat32bppARGB);
+  graphics_ = std::make_unique<Gdiplus::Graphics>(bitmap_.get());
+  graphics_->Clear(Gdiplus::Color(0, 0, 0, 0));
+  canvas_ = std::make_unique<GdiPlusCanvas>(*graphics_);
+}
+Surface::~Surface() {
+  canvas_.reset();
+  graphics_.reset();
+}
+uint32_t Surface::Argb(int x, int y) {
+  graphics_->Flush(Gdiplus::FlushIntentionSync);
+  Gdiplus::Color c;
+  bitmap_->GetPixel(x, y, &c);
+  return c.GetValue();
+}
+#else
+Surface::Surface(int width, int height) {
+  surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+  cr_ = cairo_create(surface_);
+  canvas_ = std::make_unique<CairoCanvas>(cr_);
+}
+Surface::~Surface() {
+  canvas_.reset();
+  cairo_destroy(cr_);
+  cairo_surface_destroy(surface_);
+}
+uint32_t Surface::Argb(int x, int y) {
+  cairo_surface_flush(surface_);
+  const unsigned char* row = cairo_image_surface_get_data(surface_) + y * cairo_image_surface_get_stride(surface_);
+  return reinterpret_cast<const uint32_t*>(row)[x];
+}
+#endif
+int Surface::Alpha(int x, int y) { return static_cast<int>(Argb(x, y) >> 24); }
+
+TEST(SkinImagePlatform, BackgroundHasRealTransparency) {
+  auto image = LoadSkinImage(kMessageBoxBackgroundImage);
+  ASSERT_TRUE(image);
+  Surface s(253, 106);
+  s.canvas().DrawImage(*image, 0, 0);
+  EXPECT_EQ(s.Alpha(0, 0), 0);  // outside the rounded outline
+  EXPECT_EQ(s.Alpha(126, 60), 255);
+}
+
+TEST(SkinImagePlatform, NaturalSizeOneColumnImageTouchesOneColumn) {
+  auto strip = LoadSkinImage(172);
+  ASSERT_TRUE(strip);
+  Surface s(20, 40);
+  s.canvas().DrawImage(*strip, 7, 0);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 20; ++x) {
+      const bool inside = x == 7 && y < 30;
+      EXPECT_EQ(s.Alpha(x, y) > 0, inside) << x << "," << y;
+    }
+}
+
+TEST(SkinImagePlatform, TiledFillRepeatsFromTheOrigin) {
+  auto strip = LoadSkinImage(172);
+  ASSERT_TRUE(strip);
+  Surface s(10, 30);
+  s.canvas().FillTiled(*strip, {2, 0, 6, 30}, 2, 0);
+  EXPECT_EQ(s.Alpha(1, 10), 0);
+  EXPECT_EQ(s.Argb(2, 10), s.Argb(7, 10));
+  EXPECT_GT(s.Alpha(5, 10), 0);
+  EXPECT_EQ(s.Alpha(8, 10), 0);
+}
+
+TEST(SkinImagePlatform, MissingFontFamilyStillDrawsText) {
+  Surface s(120, 30);
+  s.canvas().DrawString(L"卸载 Quellmoor", {L"No Such Family Anywhere", 15, FontStyle::kBold},
+                        {TextAlign::kCenter, TextTrimming::kCharacterEllipsis}, {0, 0, 120, 30}, 0xFFDAC29D);
+  int inked = 0;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 120; ++x) inked += s.Alpha(x, y) > 0;
+  EXPECT_GT(inked, 50);
+}
+
+TEST(SkinImagePlatform, BitmapResourceLoadReplacesAndRejectsMissing) {
+  CGdiPlusBitmapResource bitmap;
+  ASSERT_TRUE(bitmap.Load(kMessageBoxBackgroundImage));
+  ASSERT_TRUE(bitmap.Load(316));
+#ifdef _WIN32
+  EXPECT_EQ(bitmap.m_pBitmap->GetWidth(), 11u);
+  EXPECT_NE(bitmap.m_hBuffer, nullptr);
+#else
+  EXPECT_EQ(bitmap.Width(), 11);
+#endif
+  EXPECT_FALSE(bitmap.Load(9999));
+  EXPECT_EQ(bitmap.m_pBitmap, nullptr);
+#ifdef _WIN32
+  EXPECT_EQ(bitmap.m_hBuffer, nullptr);
+#endif
+}
+
+TEST(SkinImagePlatform, LoadPngImageOfMissingIdIsNull) { EXPECT_EQ(LoadPngImage(9999), nullptr); }
+
+TEST(SkinImagePlatform, MemDcWithEmptyRectCoversTheClipBoxAndCopiesOnRelease) {
+#ifdef _WIN32
+  HDC screen = GetDC(nullptr);
+  HDC target = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 50, 40);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(target, bitmap);
+  RECT all{0, 0, 50, 40};
+  FillRect(target, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  IntersectClipRect(target, 10, 5, 30, 15);
+  {
+    CMyMemDC off(target);
+    EXPECT_EQ(off.rect().left, 10);
+    EXPECT_EQ(off.rect().top, 5);
+    EXPECT_EQ(off.rect().right, 30);
+    EXPECT_EQ(off.rect().bottom, 15);
+    RECT r{0, 0, 50, 40};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(off.dc(), &r, red);
+    DeleteObject(red);
+    EXPECT_EQ(GetPixel(target, 15, 8), RGB(0, 0, 0));  // nothing reaches the target before release
+  }
+  SelectClipRgn(target, nullptr);
+  EXPECT_EQ(GetPixel(target, 15, 8), RGB(255, 0, 0));
+  EXPECT_EQ(GetPixel(target, 5, 5), RGB(0, 0, 0));
+  SelectObject(target, old);
+  DeleteObject(bitmap);
+  DeleteDC(target);
+#else
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 50, 40);
+  cairo_t* target = cairo_create(surface);
+  cairo_rectangle(target, 10, 5, 20, 10);
+  cairo_clip(target);
+  {
+    CMyMemDC off(target);
+    EXPECT_EQ(off.rect(), (PixelRect{10, 5, 20, 10}));
+    cairo_set_source_rgb(off.cr(), 1, 0, 0);
+    cairo_paint(off.cr());
+  }
+  cairo_surface_flush(surface);
+  auto at = [surface](int x, int y) {
+    return reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface) +
+                                             y * cairo_image_surface_get_stride(surface))[x];
+  };
+  EXPECT_EQ(at(15, 8), 0xFFFF0000u);
+  EXPECT_EQ(at(5, 5), 0u);
+  cairo_destroy(target);
+  cairo_surface_destroy(surface);
+#endif
+}
+
+}  // namespace
+}  // namespace qm
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include "platform/resources.h"
+#endif
+
+namespace qm {
+namespace {
+
+// The web login dialog's background: 690 x 513, pure green (its colour key)
+// in the top 61 rows apart from the two window symbols, the page area below.
+TEST(SkinResources, WebLoginBitmapKeysItsTopRows) {
+#ifdef _WIN32
+  HBITMAP bitmap = LoadBitmapW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(318));
+  ASSERT_NE(bitmap, nullptr);
+  BITMAP info{};
+  GetObjectW(bitmap, sizeof info, &info);
+  EXPECT_EQ(info.bmWidth, 690);
+  EXPECT_EQ(info.bmHeight, 513);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  auto at = [dc](int x, int y) { return static_cast<uint32_t>(GetPixel(dc, x, y)) & 0xFFFFFF; };
+  const uint32_t green = RGB(0, 255, 0);
+#else
+  const auto bytes = FindResourceBytes("BITMAP", 318);
+  ASSERT_TRUE(bytes);
+  ASSERT_GT(bytes->size, 54u);
+  const unsigned char* b = bytes->data;
+  ASSERT_EQ(b[0], 'B');
+  auto le32 = [b](size_t o) { return static_cast<int>(b[o] | b[o + 1] << 8 | b[o + 2] << 16 | b[o + 3] << 24); };
+  EXPECT_EQ(le32(18), 690);
+  EXPECT_EQ(le32(22), 513);
+  const int offset = le32(10), stride = (690 * 3 + 3) & ~3;
+  // Rows are stored bottom-up as blue, green, red.
+  auto at = [&](int x, int y) {
+    const unsigned char* p = b + offset + static_cast<size_t>(512 - y) * stride + x * 3;
+    return static_cast<uint32_t>(p[2] | p[1] << 8 | p[0] << 16);
+  };
+  const uint32_t green = 0x00FF00;
+#endif
+  EXPECT_EQ(at(10, 10), green);
+  EXPECT_EQ(at(300, 60), green);
+  EXPECT_NE(at(300, 61), green);
+  EXPECT_NE(at(300, 300), green);
+  int symbols = 0;  // minimize at x = 605, close at x = 633
+  for (int y = 0; y < 28; ++y)
+    for (int x = 605; x < 661; ++x) symbols += at(x, y) != green;
+  EXPECT_GT(symbols, 20);
+#ifdef _WIN32
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(bitmap);
+  HICON icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(273), IMAGE_ICON, 32, 32, 0));
+  EXPECT_NE(icon, nullptr);
+  if (icon) DestroyIcon(icon);
+#endif
+}
+
+}  // namespace
+}  // namespace qm
