@@ -276,9 +276,6 @@ def draw_bitmap_and_icons(skin, icons):
         return ["-draw", "polygon %g,%g %g,%g %g,%g %g,%g" % (16 * s, 5 * s, 26 * s, 16 * s, 16 * s, 27 * s, 5 * s, 16 * s),
                 "-fill", DARK_LOW, "-draw", "polygon %g,%g %g,%g %g,%g %g,%g" % (16 * s, 11 * s, 21 * s, 16 * s, 16 * s, 21 * s, 11 * s, 16 * s)]
 
-    def cross(s):
-        return ["-stroke", GOLD, "-strokewidth", "%.2f" % (3 * s), "-draw", "line %g,%g %g,%g" % (9 * s, 9 * s, 23 * s, 23 * s),
-                "-draw", "line %g,%g %g,%g" % (23 * s, 9 * s, 9 * s, 23 * s)]
 
     tmp = []
     for size in (16, 32, 48):
@@ -286,10 +283,9 @@ def draw_bitmap_and_icons(skin, icons):
         emblem(size, p, diamond)
         tmp.append(p)
     run(tmp + ["-strip", os.path.join(icons, "quellmoor.ico")])
-    p = os.path.join(icons, ".uninstall16.png")
-    emblem(16, p, cross)
-    run([p, "-strip", os.path.join(icons, "uninstall.ico")])
-    for p in tmp + [p]:
+    # The uninstall icon is packaged with the settings file; see
+    # tools/draw_uninstall_icon.py.
+    for p in tmp:
         os.remove(p)
 
 
