@@ -14,14 +14,6 @@
 
 namespace qm {
 
-CCustomMessageBox::CCustomMessageBox(NativeWindow owner) : m_owner(owner) {}
-CCustomMessageBox::~CCustomMessageBox() = default;
-
-void CCustomMessageBox::SetTexts(const std::wstring& title, const std::wstring& text) {
-  m_strTitle = title;
-  m_strText = text;
-}
-
 namespace {
 
 struct BoxRun {

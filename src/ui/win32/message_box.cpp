@@ -13,14 +13,6 @@
 
 namespace qm {
 
-CCustomMessageBox::CCustomMessageBox(NativeWindow owner) : m_owner(owner) {}
-CCustomMessageBox::~CCustomMessageBox() = default;
-
-void CCustomMessageBox::SetTexts(const std::wstring& title, const std::wstring& text) {
-  m_strTitle = title;
-  m_strText = text;
-}
-
 namespace {
 
 // The box's dialog template: a popup of 280 x 115 dialog units without a
