@@ -40,14 +40,22 @@ if [ ! -f "$MINIZIP_MINGW_DIR/lib/libminizip.a" ]; then
   (
     flock 9
     if [ ! -f "$MINIZIP_MINGW_DIR/lib/libminizip.a" ]; then
-      if ! grep -rqs "deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
-        printf '%s\n' "Types: deb-src" "URIs: http://deb.debian.org/debian" "Suites: bookworm" \
-          "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" \
-          >/etc/apt/sources.list.d/qm-deb-src.sources
+      # Source entries mirror the machine's own binary entries.
+      if ! grep -rqsE '^(Types:.*deb-src|deb-src )' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+        for list in /etc/apt/sources.list.d/*.sources; do
+          [ -f "$list" ] || continue
+          sed 's/^Types: deb$/Types: deb-src/' "$list" >"/etc/apt/sources.list.d/qm-src-$(basename "$list")"
+        done
+        if [ -f /etc/apt/sources.list ]; then
+          sed -n 's/^deb /deb-src /p' /etc/apt/sources.list >/etc/apt/sources.list.d/qm-src.list
+        fi
         apt-get update -qq
       fi
       work=$(mktemp -d "$deps_root/src/zlib.XXXXXX")
-      (cd "$work" && apt-get source -qq --download-only zlib >/dev/null 2>&1 && dpkg-source -x --no-check zlib_*.dsc zlib >/dev/null)
+      # The release's own source package: security updates may carry no sources.
+      codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+      (cd "$work" && apt-get source -qq --download-only "zlib/$codename" >/dev/null 2>&1 &&
+        dpkg-source -x --no-check zlib_*.dsc zlib >/dev/null)
       contrib="$work/zlib/contrib/minizip"
       obj="$work/obj"
       mkdir -p "$obj" "$MINIZIP_MINGW_DIR/lib" "$MINIZIP_MINGW_DIR/include"
