@@ -148,4 +148,10 @@ X11KeyGrab ToX11KeyGrab(const HotkeyCombination& combination) {
   return grab;
 }
 
+std::vector<std::uint32_t> X11GrabMasks(std::uint32_t modifierMask) {
+  constexpr std::uint32_t kLockMask = 2;
+  constexpr std::uint32_t kMod2Mask = 16;
+  return {modifierMask, modifierMask | kLockMask, modifierMask | kMod2Mask, modifierMask | kLockMask | kMod2Mask};
+}
+
 }  // namespace qm

@@ -101,4 +101,8 @@ struct X11KeyGrab {
 };
 X11KeyGrab ToX11KeyGrab(const HotkeyCombination& combination);
 
+// The modifier masks to grab so that the hotkey fires whatever the state of
+// Caps Lock (LockMask 2) and Num Lock (Mod2Mask 16): the mask itself first.
+std::vector<std::uint32_t> X11GrabMasks(std::uint32_t modifierMask);
+
 }  // namespace qm

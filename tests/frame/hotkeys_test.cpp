@@ -236,5 +236,20 @@ TEST(ToX11KeyGrab, EveryKeyOfTheTableHasAKeysym) {
   EXPECT_EQ(ToX11KeyGrab({0, 0x6B}).keysym, 0xFFABu);
 }
 
+TEST(X11GrabMasks, EveryLockStateIsGrabbed) {
+  struct Case {
+    std::uint32_t mask;
+    std::vector<std::uint32_t> masks;
+  };
+  const Case cases[] = {
+      {0, {0, 2, 16, 18}},
+      {5, {5, 7, 21, 23}},   // Ctrl+Shift
+      {13, {13, 15, 29, 31}},  // Alt+Ctrl+Shift
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(X11GrabMasks(c.mask), c.masks) << c.mask;
+  }
+}
+
 }  // namespace
 }  // namespace qm
