@@ -7,6 +7,11 @@
 //   /control/reset                                 back to deciding by version
 //   /control/requests                              the requests seen, one a line
 //   /control/quit                                  ends the server
+// and the pages the launcher shows: the login page under
+//   /client/gamecode/qmr/skin/as/mac/<MAC text>/
+// whose "进入游戏" navigates to the game page
+//   /qmr/play_gamecode/svname/<server name>/?uid=<account>
+// (or, without script, /qmr/play_gamecode?svname=<server name>&uid=<account>).
 //
 //   demo_portal [--port N] [--port-file PATH] [--files DIR]
 //               [--latest-version V --latest-file NAME] [--lifetime SECONDS]
@@ -75,6 +80,96 @@ void FillPattern(std::string& out, size_t offset, size_t length) {
 size_t SizeParam(const httplib::Request& req, const char* name, size_t fallback) {
   return req.has_param(name) ? static_cast<size_t>(std::strtoull(req.get_param_value(name).c_str(), nullptr, 10))
                              : fallback;
+}
+
+// Text for an HTML page: markup characters escaped.
+std::string HtmlEscape(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+// The servers the login page offers.
+const char* const kServers[] = {"一区", "二区", "三区"};
+
+// The login page, shown by the launcher at 690 x 452 pixels below the 61
+// pixels of its dialog's caption: no scroll bars, nothing loaded from outside.
+std::string LoginPage(const std::string& macText) {
+  std::string servers;
+  for (size_t i = 0; i < sizeof kServers / sizeof kServers[0]; ++i) {
+    servers += std::string("<label><input type=\"radio\" name=\"svname\" value=\"") + kServers[i] + "\"" +
+               (i == 0 ? " checked" : "") + "> " + kServers[i] + "</label>";
+  }
+  return R"(<!DOCTYPE html>
+<html lang="zh-CN"><head><meta charset="utf-8"><title>Quellmoor 登录</title>
+<style>
+html,body{margin:0;padding:0;width:690px;height:452px;overflow:hidden;}
+body{font:14px "Microsoft YaHei",sans-serif;color:#f3e9c6;
+ background:linear-gradient(160deg,#2b1d12 0%,#4a2f18 55%,#1d140c 100%);}
+.box{position:absolute;left:195px;top:40px;width:300px;padding:22px 24px;border:1px solid #b98d4a;
+ border-radius:6px;background:rgba(20,12,6,.78);box-shadow:0 0 18px #000;}
+h1{margin:0 0 16px;font-size:24px;text-align:center;color:#ffd98a;letter-spacing:4px;}
+.row{margin:0 0 12px;}
+.row input[type=text],.row input[type=password]{width:100%;box-sizing:border-box;padding:7px;
+ border:1px solid #8a6a3a;border-radius:3px;background:#fff8e8;font-size:14px;}
+.servers label{margin-right:14px;cursor:pointer;}
+button{width:100%;padding:9px;border:0;border-radius:3px;font-size:17px;color:#3a2408;cursor:pointer;
+ background:linear-gradient(#ffe08a,#d9a23c);}
+#msg{height:18px;margin:8px 0 0;color:#ff9a7a;text-align:center;}
+.foot{position:absolute;left:0;right:0;bottom:10px;text-align:center;font-size:12px;color:#a08a66;}
+</style></head><body>
+<form class="box" id="login" method="get" action="/qmr/play_gamecode">
+<h1>Quellmoor</h1>
+<div class="row"><input type="text" name="uid" id="uid" placeholder="账号" autocomplete="username"></div>
+<div class="row"><input type="password" id="pwd" placeholder="密码" autocomplete="current-password"></div>
+<div class="row servers">)" + servers + R"(</div>
+<button type="submit" id="play">进入游戏</button>
+<div id="msg"></div>
+</form>
+<div class="foot">Tarnwick 游戏平台 · 本机 )" + HtmlEscape(macText.empty() ? "未知" : macText) + R"(</div>
+<script>
+document.getElementById('login').onsubmit = function () {
+  var uid = document.getElementById('uid').value;
+  if (!uid) { document.getElementById('msg').textContent = '请输入账号'; return false; }
+  var sv = document.querySelector('input[name=svname]:checked').value;
+  location.href = '/qmr/play_gamecode/svname/' + encodeURIComponent(sv) + '/?uid=' + encodeURIComponent(uid);
+  return false;
+};
+</script>
+</body></html>
+)";
+}
+
+// The game page: fills the launcher's game window.
+std::string GamePage(const std::string& server, const std::string& account) {
+  const std::string name = HtmlEscape(server.empty() ? "未知服务器" : server);
+  return R"(<!DOCTYPE html>
+<html lang="zh-CN"><head><meta charset="utf-8"><title>Quellmoor - )" + name + R"(</title>
+<style>
+html,body{margin:0;height:100%;overflow:hidden;}
+body{font:15px "Microsoft YaHei",sans-serif;color:#f3e9c6;background:radial-gradient(circle at 50% 40%,#3c5a2a,#10180c);}
+.hud{position:absolute;left:0;right:0;top:0;padding:8px 14px;background:rgba(0,0,0,.45);}
+.stage{position:absolute;left:50%;top:50%;transform:translate(-50%,-50%);text-align:center;}
+.stage h1{margin:0 0 10px;font-size:40px;color:#ffd98a;letter-spacing:6px;}
+.dot{display:inline-block;width:10px;height:10px;margin:0 4px;border-radius:5px;background:#ffd98a;
+ animation:pulse 1.2s infinite;}
+.dot:nth-child(2){animation-delay:.4s}.dot:nth-child(3){animation-delay:.8s}
+@keyframes pulse{0%,100%{opacity:.2}50%{opacity:1}}
+</style></head><body>
+<div class="hud">[ )" + name + R"( ] 欢迎，)" + HtmlEscape(account.empty() ? "勇士" : account) + R"(</div>
+<div class="stage"><h1>Quellmoor</h1><p id="state">游戏加载中</p>
+<p><span class="dot"></span><span class="dot"></span><span class="dot"></span></p></div>
+</body></html>
+)";
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -162,6 +257,18 @@ int main(int argc, char** argv) {
       state.stopping = true;
     }
     state.wake.notify_all();
+  });
+
+  // The login page and the game page.
+  server.Get(R"(/client/gamecode/qmr/skin/as/mac/([0-9A-Fa-f-]*)/)",
+             [&](const httplib::Request& req, httplib::Response& res) {
+               res.set_content(LoginPage(req.matches[1]), "text/html; charset=utf-8");
+             });
+  server.Get(R"(/qmr/play_gamecode/svname/([^/]*)/)", [&](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(GamePage(req.matches[1], req.get_param_value("uid")), "text/html; charset=utf-8");
+  });
+  server.Get("/qmr/play_gamecode", [&](const httplib::Request& req, httplib::Response& res) {
+    res.set_content(GamePage(req.get_param_value("svname"), req.get_param_value("uid")), "text/html; charset=utf-8");
   });
 
   // Bodies for tests: n pattern bytes with Content-Length, or chunked without.
