@@ -51,6 +51,20 @@ void CapUpdateLog() {
   if (!ec && UpdateLogTooLarge(size)) std::filesystem::remove(log, ec);
 }
 
+// Opens url, logs the status code and hands out the response when the server
+// answered with a body to read; an error status closes it and gives nothing.
+std::unique_ptr<HttpResponse> OpenLoggedResponse(HttpSession& session, const std::wstring& url) {
+  std::unique_ptr<HttpResponse> response = session.OpenUrl(url);
+  if (!response) return nullptr;
+  const long status = response->StatusCode();
+  WriteUpdateLog(LogStatusCode(status));
+  if (status >= 400) {
+    response->Close();
+    return nullptr;
+  }
+  return response;
+}
+
 }  // namespace
 
 UpdateEnvironment DefaultUpdateEnvironment() {
@@ -114,26 +128,19 @@ std::wstring CUpdateModule::RequestText() {
   try {
     session = environment_.openSession();
     session->SetConnectTimeout(5000);
-    std::unique_ptr<HttpResponse> response = session->OpenUrl(m_checkUrl);
-    if (response) {
-      const long status = response->StatusCode();
-      WriteUpdateLog(LogStatusCode(status));
-      if (status >= 400) {
-        response->Close();
-      } else {
-        // The whole body, however many pieces it comes in.
-        std::string body;
-        char buffer[1024];
-        for (;;) {
-          const size_t n = response->Read(buffer, sizeof buffer);
-          if (n == 0) break;
-          body.append(buffer, n);
-        }
-        const size_t zero = body.find('\0');
-        if (zero != std::string::npos) body.resize(zero);
-        result = WideFromNetworkText(body);
-        response->Close();
+    if (std::unique_ptr<HttpResponse> response = OpenLoggedResponse(*session, m_checkUrl)) {
+      // The whole body, however many pieces it comes in.
+      std::string body;
+      char buffer[1024];
+      for (;;) {
+        const size_t n = response->Read(buffer, sizeof buffer);
+        if (n == 0) break;
+        body.append(buffer, n);
       }
+      const size_t zero = body.find('\0');
+      if (zero != std::string::npos) body.resize(zero);
+      result = WideFromNetworkText(body);
+      response->Close();
     }
   } catch (const std::exception& error) {
     LogException(kLogDownloadException, MessageOf(error));
@@ -147,49 +154,42 @@ void CUpdateModule::DownloadUpdate(const std::wstring& url) {
   try {
     WriteUpdateLog(LogDownloadUrl(url));
     session = environment_.openSession();
-    std::unique_ptr<HttpResponse> response = session->OpenUrl(url);
-    if (response) {
-      const long status = response->StatusCode();
-      WriteUpdateLog(LogStatusCode(status));
-      if (status >= 400) {
+    if (std::unique_ptr<HttpResponse> response = OpenLoggedResponse(*session, url)) {
+      const std::int64_t total = LeadingNumber(response->ContentLengthText());
+      WriteUpdateLog(LogContentLength(total));
+      const std::int64_t existing = SizeWhenWritable(m_tempFile);
+      if (existing == total) {
+        WriteUpdateLog(kLogSizeAlreadyReached);
         response->Close();
       } else {
-        const std::int64_t total = LeadingNumber(response->ContentLengthText());
-        WriteUpdateLog(LogContentLength(total));
-        const std::int64_t existing = SizeWhenWritable(m_tempFile);
-        if (existing == total) {
-          WriteUpdateLog(kLogSizeAlreadyReached);
+        // Kept for servers that look at the request: the response is
+        // already open, so this header is never sent and the body below is
+        // always the whole file.
+        response->AddRequestHeader(RangeHeaderText(existing, total));
+        response->ContentLengthText();
+        DownloadFile file;
+        if (!file.Open(m_tempFile)) {
           response->Close();
         } else {
-          // Kept for servers that look at the request: the response is
-          // already open, so this header is never sent and the body below is
-          // always the whole file.
-          response->AddRequestHeader(RangeHeaderText(existing, total));
-          response->ContentLengthText();
-          DownloadFile file;
-          if (!file.Open(m_tempFile)) {
-            response->Close();
-          } else {
-            // The whole body replaces what the file held, so that bytes of
-            // an earlier attempt can never make a complete-looking file.
-            std::int64_t received = 0;
-            char buffer[1024];
-            for (;;) {
-              const size_t n = response->Read(buffer, sizeof buffer);
-              if (n == 0) break;
-              file.Write(buffer, n);
-              received += static_cast<std::int64_t>(n);
-            }
-            file.Close();
-            response->Close();
-            if (total > 0 && received == total) {
-              WriteUpdateLog(LogFinishedSize(total));
-              std::wstring digest;
-              GetFileMd5(m_tempFile, digest);
-              WriteUpdateLog(LogFinishedMd5(digest));
-              session->Close();
-              environment_.startHandOver(m_tempFile, m_installFile);
-            }
+          // The whole body replaces what the file held, so that bytes of
+          // an earlier attempt can never make a complete-looking file.
+          std::int64_t received = 0;
+          char buffer[1024];
+          for (;;) {
+            const size_t n = response->Read(buffer, sizeof buffer);
+            if (n == 0) break;
+            file.Write(buffer, n);
+            received += static_cast<std::int64_t>(n);
+          }
+          file.Close();
+          response->Close();
+          if (total > 0 && received == total) {
+            WriteUpdateLog(LogFinishedSize(total));
+            std::wstring digest;
+            GetFileMd5(m_tempFile, digest);
+            WriteUpdateLog(LogFinishedMd5(digest));
+            session->Close();
+            environment_.startHandOver(m_tempFile, m_installFile);
           }
         }
       }
