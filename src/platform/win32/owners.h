@@ -1,0 +1,112 @@
+// Owners of Win32 resources. Each alias closes its resource with the one call
+// that belongs to it; COM interfaces are held by Microsoft::WRL::ComPtr.
+#pragma once
+
+#include <windows.h>
+#include <wincrypt.h>
+#include <wininet.h>
+#include <wrl/client.h>
+
+#include "base/unique_resource.h"
+
+namespace qm {
+
+using Microsoft::WRL::ComPtr;
+
+namespace owners {
+
+template <typename T, T InvalidValue, auto CloseFn>
+struct Traits {
+  using pointer = T;
+  static pointer Invalid() noexcept { return InvalidValue; }
+  static void Close(pointer value) noexcept { CloseFn(value); }
+};
+
+// Handles whose empty value is null, closed by a function of one argument.
+template <typename T, auto CloseFn>
+struct NullTraits {
+  using pointer = T;
+  static pointer Invalid() noexcept { return nullptr; }
+  static void Close(pointer value) noexcept { CloseFn(value); }
+};
+
+struct FileHandleTraits {
+  using pointer = HANDLE;
+  static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(pointer value) noexcept { ::CloseHandle(value); }
+};
+
+struct FindHandleTraits {
+  using pointer = HANDLE;
+  static pointer Invalid() noexcept { return INVALID_HANDLE_VALUE; }
+  static void Close(pointer value) noexcept { ::FindClose(value); }
+};
+
+struct CryptProvTraits {
+  using pointer = HCRYPTPROV;
+  static pointer Invalid() noexcept { return 0; }
+  static void Close(pointer value) noexcept { ::CryptReleaseContext(value, 0); }
+};
+
+struct CryptHashTraits {
+  using pointer = HCRYPTHASH;
+  static pointer Invalid() noexcept { return 0; }
+  static void Close(pointer value) noexcept { ::CryptDestroyHash(value); }
+};
+
+inline void DeleteGdiObject(HGDIOBJ object) noexcept { ::DeleteObject(object); }
+
+}  // namespace owners
+
+// Kernel objects whose empty value is null: processes, threads, events.
+using UniqueHandle = UniqueResource<owners::NullTraits<HANDLE, ::CloseHandle>>;
+// Files from CreateFileW, whose empty value is INVALID_HANDLE_VALUE.
+using UniqueFileHandle = UniqueResource<owners::FileHandleTraits>;
+using UniqueFindHandle = UniqueResource<owners::FindHandleTraits>;
+using UniqueHKey = UniqueResource<owners::NullTraits<HKEY, ::RegCloseKey>>;
+using UniqueHInternet = UniqueResource<owners::NullTraits<HINTERNET, ::InternetCloseHandle>>;
+using UniqueCryptProv = UniqueResource<owners::CryptProvTraits>;
+using UniqueCryptHash = UniqueResource<owners::CryptHashTraits>;
+using UniqueHGlobal = UniqueResource<owners::NullTraits<HGLOBAL, ::GlobalFree>>;
+using UniqueHIcon = UniqueResource<owners::NullTraits<HICON, ::DestroyIcon>>;
+using UniqueHMenu = UniqueResource<owners::NullTraits<HMENU, ::DestroyMenu>>;
+using UniqueHdc = UniqueResource<owners::NullTraits<HDC, ::DeleteDC>>;
+using UniqueHBitmap = UniqueResource<owners::NullTraits<HBITMAP, owners::DeleteGdiObject>>;
+using UniqueHBrush = UniqueResource<owners::NullTraits<HBRUSH, owners::DeleteGdiObject>>;
+using UniqueHFont = UniqueResource<owners::NullTraits<HFONT, owners::DeleteGdiObject>>;
+using UniqueHRgn = UniqueResource<owners::NullTraits<HRGN, owners::DeleteGdiObject>>;
+using UniqueHwnd = UniqueResource<owners::NullTraits<HWND, ::DestroyWindow>>;
+
+// A window's device context from GetDC, given back with ReleaseDC.
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) noexcept : window_(window), dc_(::GetDC(window)) {}
+  ~WindowDc() {
+    if (dc_) ::ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const noexcept { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// An object selected into a device context for the owner's lifetime; the
+// previous object is selected back at the end.
+class SelectedObject {
+ public:
+  SelectedObject(HDC dc, HGDIOBJ object) noexcept : dc_(dc), previous_(::SelectObject(dc, object)) {}
+  ~SelectedObject() {
+    if (previous_) ::SelectObject(dc_, previous_);
+  }
+  SelectedObject(const SelectedObject&) = delete;
+  SelectedObject& operator=(const SelectedObject&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+}  // namespace qm
