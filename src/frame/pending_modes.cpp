@@ -1,7 +1,6 @@
 // Launch modes whose bodies are not built yet: each ends the run cleanly with
 // exit code 0 and one debug line.
 #include "frame/game_process.h"
-#include "frame/launcher.h"
 #include "platform/debug_output.h"
 
 namespace qm {
@@ -15,6 +14,5 @@ int NotBuilt(LaunchMode mode) {
 }  // namespace
 
 int RunGameProcess(const GameArguments&) { return NotBuilt(LaunchMode::kGameProcess); }
-int RunLauncher() { return NotBuilt(LaunchMode::kLauncher); }
 
 }  // namespace qm

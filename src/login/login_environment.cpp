@@ -1,0 +1,27 @@
+#include "login/login_environment.h"
+
+#include "install/first_start_install.h"
+#include "login/adapter_mac.h"
+#include "login/login_url.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "ui/quit_question.h"
+#include "update/update_module.h"
+
+namespace qm {
+
+LoginEnvironment DefaultLoginEnvironment() {
+  LoginEnvironment environment;
+  environment.loginUrl = BuildLoginUrl(QueryAdapterMac);
+  // The engine's data lives with the launcher's own data, not in the
+  // engine's defaults under the user's home.
+  environment.engineDataFolder = FsPath(GetDataFolder()) / "browser";
+  environment.firstStartInstall = [] { RunFirstStartInstall(); };
+  environment.updateCheck = [] { RunUpdateCheck(); };
+  environment.askToQuit = AskToQuit;
+  environment.exitProcess = ExitProcessNow;
+  return environment;
+}
+
+}  // namespace qm

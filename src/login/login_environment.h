@@ -1,0 +1,32 @@
+// What the login windows reach outside themselves. The defaults are the real
+// ones; tests give their own page address, data folder and stand-ins for the
+// steps that would install, update or end the process.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "platform/native_window.h"
+
+namespace qm {
+
+struct LoginEnvironment {
+  // The login page: string row 114 with the adapter's MAC text.
+  std::wstring loginUrl;
+  // Where the web engine keeps its website data and disk cache.
+  std::filesystem::path engineDataFolder;
+  // The first-start installation, run once the windows exist.
+  std::function<void()> firstStartInstall;
+  // The version check, run at the first completed document; it ends the
+  // process itself when it hands over to a new launcher.
+  std::function<void()> updateCheck;
+  // The close question over owner; true goes ahead.
+  std::function<bool(NativeWindow owner)> askToQuit;
+  // Ends the process at once, without closing its windows.
+  std::function<void(int code)> exitProcess;
+};
+
+LoginEnvironment DefaultLoginEnvironment();
+
+}  // namespace qm
