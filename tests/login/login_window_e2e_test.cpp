@@ -127,7 +127,7 @@ class LoginOnScreen : public ::testing::Test {
 };
 
 TEST_F(LoginOnScreen, LoggingInOnThePageYieldsTheWholeGameUrlWithoutLoadingTheGame) {
-  Get("/control/auto-login?login=demo@" + std::string("%E9%BE%99%E8%85%BE%E4%B8%80%E5%8C%BA"));
+  Get("/control/auto-login?login=demo%40%E5%AF%92%E9%9C%9C%E4%BA%8C%E5%8C%BA");  // demo@寒霜二区
   StartLauncher();
   ASSERT_EQ(WaitExit(60000), 0) << Errors();
   const std::string errors = Errors();
