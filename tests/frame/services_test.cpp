@@ -125,15 +125,6 @@ void MakeReadOnly(const fs::path& path) {
 #endif
 }
 
-bool IsReadOnly(const fs::path& path) {
-#ifdef _WIN32
-  return GetFileAttributesW(path.wstring().c_str()) & FILE_ATTRIBUTE_READONLY;
-#else
-  struct stat facts {};
-  return stat(path.c_str(), &facts) == 0 && !(facts.st_mode & S_IWUSR);
-#endif
-}
-
 // A cache folder as the engine leaves it: files, a read-only file, nested
 // folders (one read-only), and desktop.ini files that must stay.
 struct PreparedCache {
