@@ -314,7 +314,7 @@ TEST_F(TrayOnScreen, IconInWinesTrayClicksAndMenu) {
   EXPECT_TRUE(icon.added());
   PumpUntil([] { return false; }, 1000);
   // Wine's tray is a small window at the top left; its icon sits at its left.
-  const std::string trayWindow = FirstWindow("--class 'explorer.exe' --name 'Wine System Tray'", 5000);
+  const std::string trayWindow = FirstWindow("--onlyvisible --name '^Wine System Tray$'", 10000);
   int tx = 16, ty = 16;
   if (!trayWindow.empty()) {
     const std::string g = Shell("xdotool getwindowgeometry --shell " + trayWindow);
