@@ -39,9 +39,10 @@ std::wstring FileDeleteFailed(const std::wstring& fileName, long errorCode);
 
 struct CacheCleaningJob {
   // Linux: starts removing the engine's website data other than cookies and
-  // calls done exactly once when that has finished, from any thread. It is
-  // called on the worker thread, which waits for done (at most
-  // kWebsiteDataWaitSeconds) before the folder pass. Empty: no such pass.
+  // calls done exactly once when that has finished, from any thread. It runs
+  // on the GTK main loop's thread (the worker queues it there and waits for
+  // done, at most kWebsiteDataWaitSeconds, before the folder pass), so the
+  // worker must not be that thread. Empty: no such pass.
   // Windows: not used; the URL cache is cleared directly.
   std::function<void(std::function<void(bool ok)> done)> clearWebsiteData;
   // The folder whose contents the second pass deletes. Empty: Windows locates

@@ -23,11 +23,12 @@
 #include <memory>
 #include <mutex>
 
+#include <dirent.h>
+#include <glib.h>
+
 #include "app/text.h"
 #include "frame/cache_cleaning.h"
 #include "platform/linux/owners.h"
-
-#include <dirent.h>
 
 namespace qm {
 
@@ -51,18 +52,32 @@ struct WaitState {
   bool ok = false;
 };
 
-}  // namespace
+// The step runs on the main loop's thread (the engine and the game channel
+// live there); the worker waits here for its done call.
+struct WebsiteDataRequest {
+  std::function<void(std::function<void(bool ok)> done)> step;
+  std::shared_ptr<WaitState> state;
+};
 
-bool ClearEngineCacheEntries(const CacheCleaningJob& job, const CacheTraceSink&) {
-  if (!job.clearWebsiteData) return false;
-  auto state = std::make_shared<WaitState>();
-  job.clearWebsiteData([state](bool ok) {
+gboolean RunWebsiteDataStep(gpointer data) {
+  std::unique_ptr<WebsiteDataRequest> request(static_cast<WebsiteDataRequest*>(data));
+  auto state = request->state;
+  request->step([state](bool ok) {
     std::lock_guard<std::mutex> lock(state->mutex);
     if (state->done) return;
     state->done = true;
     state->ok = ok;
     state->changed.notify_all();
   });
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+bool ClearEngineCacheEntries(const CacheCleaningJob& job, const CacheTraceSink&) {
+  if (!job.clearWebsiteData) return false;
+  auto state = std::make_shared<WaitState>();
+  g_idle_add(&RunWebsiteDataStep, new WebsiteDataRequest{job.clearWebsiteData, state});
   std::unique_lock<std::mutex> lock(state->mutex);
   state->changed.wait_for(lock, std::chrono::seconds(kWebsiteDataWaitSeconds), [&] { return state->done; });
   return state->done && state->ok;
