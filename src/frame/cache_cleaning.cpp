@@ -2,7 +2,7 @@
 
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/debug_output.h"
 
 namespace qm {

@@ -1,6 +1,7 @@
 #include "frame/exit_prompts.h"
 
-#include "app/strings.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
 #include "ui/message_box.h"
 
 namespace qm {

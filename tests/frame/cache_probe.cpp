@@ -3,7 +3,7 @@
 // and exits with 0 once the end report (command 10002) has come.
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/cache_cleaning.h"
 
 #ifdef _WIN32

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/cache_cleaning.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"

@@ -23,7 +23,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/cache_cleaning.h"
 #include "support/temp_dir.h"
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "../ui/desktop.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/exit_prompts.h"
 #include "frame/hotkey_registration.h"
 #include "frame/tray_icon.h"

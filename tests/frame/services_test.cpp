@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/cache_cleaning.h"
 #include "frame/exit_prompts.h"
 #include "frame/tray_icon.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/cache_cleaning.h"
 #include "platform/win32/owners.h"
 #include "support/temp_dir.h"

@@ -26,7 +26,7 @@
 #include <dirent.h>
 #include <glib.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/cache_cleaning.h"
 #include "platform/linux/owners.h"
 

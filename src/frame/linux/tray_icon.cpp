@@ -6,7 +6,7 @@
 
 #include <gtk/gtk.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/linux/owners.h"
 #include "platform/resources.h"
 #include "ui/linux/skin_image.h"
