@@ -14,7 +14,8 @@
 
   var HERO_SPEED = 170;   // pixels per second
   var SLIME_SPEED = 70;
-  var HERO_RADIUS = 13;
+  var HERO_RADIUS = 17;
+  var HERO_SCALE = 1.4;    // the figure is drawn at this size
   var COIN_RADIUS = 8;
   var SLIME_RADIUS = 12;
 
@@ -243,6 +244,7 @@
     var blink = hero.hurt > 0 && Math.floor(hero.hurt * 10) % 2 === 0;
     ctx.save();
     ctx.translate(hero.x, hero.y);
+    ctx.scale(HERO_SCALE, HERO_SCALE);
     ctx.fillStyle = 'rgba(0,0,0,0.35)';
     ctx.beginPath();
     ctx.ellipse(0, 12, 12, 4, 0, 0, Math.PI * 2);
