@@ -80,4 +80,22 @@ class Canvas {
                           const FloatRect& rect, Argb colour) = 0;
 };
 
+// An off-screen picture in this build's pixel format (a memory bitmap
+// compatible with the screen on Windows, an ARGB32 cairo surface on Linux),
+// built once and copied to the screen often. It starts black and, where the
+// format has alpha, transparent.
+class Surface {
+ public:
+  virtual ~Surface() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // A canvas over the surface; what it drew is in the surface once the
+  // canvas is gone.
+  virtual std::unique_ptr<Canvas> Paint() = 0;
+  virtual std::unique_ptr<Surface> Clone() const = 0;
+};
+
+// A surface of the given size, or null when the system has no memory for it.
+std::unique_ptr<Surface> CreateSurface(int width, int height);
+
 }  // namespace qm
