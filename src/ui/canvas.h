@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/colour_matrix.h"
+
 namespace qm {
 
 struct PixelRect {
@@ -73,6 +75,8 @@ class Canvas {
   virtual ~Canvas() = default;
   // At the image's natural size, its top-left corner at (x, y).
   virtual void DrawImage(const SkinImage& image, int x, int y) = 0;
+  // The same with every pixel of the image put through matrix first.
+  virtual void DrawImageColoured(const SkinImage& image, int x, int y, const ColourMatrix& matrix) = 0;
   // Fills rect with the image repeated from the origin (tiled texture brush).
   virtual void FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) = 0;
   virtual void FillSolid(const PixelRect& rect, Argb colour) = 0;
