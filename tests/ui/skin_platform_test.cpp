@@ -6,6 +6,7 @@
 
 #include "ui/canvas.h"
 #include "ui/message_box_layout.h"
+#include "ui/touch_button_pictures.h"
 
 #ifdef _WIN32
 #include "platform/win32/owners.h"
@@ -175,6 +176,67 @@ TEST(SkinImagePlatform, MemDcWithEmptyRectCoversTheClipBoxAndCopiesOnRelease) {
   EXPECT_EQ(at(15, 8), 0xFFFF0000u);
   EXPECT_EQ(at(5, 5), 0u);
 #endif
+}
+
+// 0xRRGGBB of a surface's pixel.
+uint32_t RgbAt(const Surface& surface, int x, int y) {
+#ifdef _WIN32
+  const COLORREF c = GetPixel(SurfaceDc(surface), x, y);
+  return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+#else
+  cairo_surface_t* s = CairoSurfaceOf(surface);
+  cairo_surface_flush(s);
+  const unsigned char* row = cairo_image_surface_get_data(s) + y * cairo_image_surface_get_stride(s);
+  return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
+#endif
+}
+
+int Sum(uint32_t rgb) { return static_cast<int>((rgb >> 16) + ((rgb >> 8) & 0xFF) + (rgb & 0xFF)); }
+
+TEST(ButtonPicturesPlatform, EachPictureIsTheBackgroundWithItsImageOverIt) {
+  auto background = CreateSurface(82, 34);
+  ASSERT_TRUE(background);
+  background->Paint()->FillSolid({0, 0, 82, 34}, 0xFF1E1711);
+  EXPECT_EQ(RgbAt(*background, 40, 17), 0x1E1711u);
+  auto normal = LoadSkinImage(314), lit = LoadSkinImage(313);
+  ASSERT_TRUE(normal && lit);
+  ButtonPictures pictures;
+  EXPECT_FALSE(pictures.built());
+  EXPECT_EQ(pictures.For(ButtonPicture::kNormal), nullptr);
+  // The OK button's triple: the lit image for both hover and pressed.
+  pictures.Build(*background, {normal.get(), lit.get(), lit.get()});
+  ASSERT_TRUE(pictures.built());
+  const Surface& n = *pictures.For(ButtonPicture::kNormal);
+  const Surface& p = *pictures.For(ButtonPicture::kPressed);
+  const Surface& h = *pictures.For(ButtonPicture::kHover);
+  const Surface& g = *pictures.For(ButtonPicture::kDisabled);
+  EXPECT_EQ(n.Width(), 82);
+  EXPECT_EQ(n.Height(), 34);
+  // The plates sit 2 pixels inside their images: the corner is background.
+  for (const Surface* s : {&n, &p, &h, &g}) EXPECT_EQ(RgbAt(*s, 0, 0), 0x1E1711u);
+  // One image, through the hover matrix or not: hover is brighter.
+  EXPECT_GT(Sum(RgbAt(h, 41, 17)), Sum(RgbAt(p, 41, 17)));
+  EXPECT_NE(RgbAt(n, 41, 17), RgbAt(p, 41, 17));
+  const uint32_t grey = RgbAt(g, 41, 17);
+  EXPECT_NEAR(static_cast<int>(grey >> 16), static_cast<int>((grey >> 8) & 0xFF), 2);
+  EXPECT_NEAR(static_cast<int>(grey & 0xFF), static_cast<int>((grey >> 8) & 0xFF), 2);
+  // The checked states, which no window gives an image for, show normal.
+  EXPECT_EQ(pictures.For(ButtonPicture::kChecked), &n);
+  EXPECT_EQ(pictures.For(ButtonPicture::kCheckedHover), &n);
+  EXPECT_EQ(pictures.For(ButtonPicture::kCheckedPressed), &n);
+  // The background itself is left as it was.
+  EXPECT_EQ(RgbAt(*background, 41, 17), 0x1E1711u);
+}
+
+TEST(ButtonPicturesPlatform, AMissingImageLeavesItsPictureAsTheBackground) {
+  auto background = CreateSurface(28, 26);
+  ASSERT_TRUE(background);
+  background->Paint()->FillSolid({0, 0, 28, 26}, 0xFF203040);
+  auto glyph = LoadSkinImage(316);
+  ButtonPictures pictures;
+  pictures.Build(*background, {glyph.get(), nullptr, glyph.get()});
+  EXPECT_EQ(RgbAt(*pictures.For(ButtonPicture::kHover), 5, 5), 0x203040u);
+  EXPECT_EQ(RgbAt(*pictures.For(ButtonPicture::kNormal), 20, 20), 0x203040u);  // outside the 11 x 10 glyph
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "ui/linux/gtk_owners.h"
 #include "ui/linux/key_map.h"
 #include "ui/linux/skin_image.h"
+#include "ui/linux/x11_shape.h"
 
 namespace qm {
 
@@ -124,6 +125,9 @@ class GtkWindowHost final : public WindowHost {
   static void OnDestroyed(GtkWidget*, gpointer);
   static void OnCompositedChanged(GdkScreen*, gpointer);
   static gboolean OnTimer(gpointer);
+  static gboolean OnKeyShapeDue(gpointer);
+  static void OnRealize(GtkWidget*, gpointer);
+  void ApplyOpacity();
 
   WindowController& controller_;
   WindowOptions options_;
@@ -138,7 +142,10 @@ class GtkWindowHost final : public WindowHost {
 
   CairoSurfacePtr alphaFace_;
   std::optional<Argb> colourKey_;
-  CairoRegionPtr keyShape_;
+  CairoRegionPtr keyShape_;  // the shape set last
+  CairoRegionPtr pendingKeyShape_;
+  UniqueSource keyShapeIdle_;
+  uint8_t opacity_ = 255;
   gulong compositedHandler_ = 0;
 };
 
@@ -193,6 +200,7 @@ GtkWindowHost::GtkWindowHost(WindowController& controller, const WindowOptions& 
   g_signal_connect(window, "leave-notify-event", G_CALLBACK(OnLeave), this);
   g_signal_connect(window, "key-press-event", G_CALLBACK(OnKey), this);
   g_signal_connect(window, "destroy", G_CALLBACK(OnDestroyed), this);
+  g_signal_connect_after(window, "realize", G_CALLBACK(OnRealize), this);
   if (IsToplevel()) {
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), this);
@@ -217,6 +225,7 @@ void GtkWindowHost::OnDestroyed(GtkWidget* widget, gpointer self) {
   LiveHosts().erase(host->fixed_);
   host->fixed_ = nullptr;
   host->timers_.clear();
+  host->keyShapeIdle_.reset();
   // Destroyed from outside (its owner went): the widget is no longer ours.
   if (host->window_.get() == widget) host->window_.release();
   if (host->modal_) g_main_loop_quit(host->modal_->loop.get());
@@ -255,9 +264,12 @@ gboolean GtkWindowHost::OnDraw(GtkWidget* fixed, cairo_t* cr, gpointer self) {
   }
   cairo_surface_flush(off.get());
   if (host->colourKey_) {
+    // Shapes set while a frame is drawn do not reach the X server: the key's
+    // shape is set right after.
     const uint32_t key = *host->colourKey_ & 0xFFFFFF;
-    host->ApplyShape(RegionOf(off.get(), [key](uint32_t p) { return (p & 0xFFFFFF) != key || (p >> 24) != 0xFF; }),
-                     true);
+    host->pendingKeyShape_ =
+        RegionOf(off.get(), [key](uint32_t p) { return (p & 0xFFFFFF) != key || (p >> 24) != 0xFF; });
+    if (!host->keyShapeIdle_) host->keyShapeIdle_.reset(g_idle_add(OnKeyShapeDue, host));
   }
   cairo_save(cr);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
@@ -268,10 +280,20 @@ gboolean GtkWindowHost::OnDraw(GtkWidget* fixed, cairo_t* cr, gpointer self) {
   return FALSE;  // the child controls draw next
 }
 
+gboolean GtkWindowHost::OnKeyShapeDue(gpointer self) {
+  auto* host = static_cast<GtkWindowHost*>(self);
+  host->keyShapeIdle_.release();  // this source ends with the G_SOURCE_REMOVE below
+  if (host->window_ && host->pendingKeyShape_) host->ApplyShape(std::move(host->pendingKeyShape_), true);
+  return G_SOURCE_REMOVE;
+}
+
 void GtkWindowHost::ApplyShape(CairoRegionPtr region, bool bounding) {
   if (keyShape_ && cairo_region_equal(keyShape_.get(), region.get())) return;
+  // Kept on the widget (applied when it is realized) and set on its X
+  // window now.
   if (bounding) gtk_widget_shape_combine_region(window_.get(), region.get());
   gtk_widget_input_shape_combine_region(window_.get(), region.get());
+  SetXShape(window_.get(), region.get(), bounding);
   keyShape_ = std::move(region);
 }
 
@@ -417,13 +439,11 @@ void GtkWindowHost::SetBounds(const PixelRect& bounds) {
   } else if (GtkWidget* parent = gtk_widget_get_parent(window_.get()); parent && GTK_IS_FIXED(parent)) {
     gtk_fixed_move(GTK_FIXED(parent), window_.get(), bounds.x, bounds.y);
   }
+  // Reported at once, as Windows does; the configure event that follows
+  // reports only what the window system made different.
   const PixelRect before = std::exchange(bounds_, bounds);
-  // Before the window is mapped no configure event comes: report here.
-  if (!gtk_widget_get_mapped(window_.get())) {
-    if (bounds.x != before.x || bounds.y != before.y) controller_.OnMoved(bounds);
-    if (bounds.width != before.width || bounds.height != before.height)
-      controller_.OnResized({bounds.width, bounds.height});
-  }
+  if (bounds.x != before.x || bounds.y != before.y) controller_.OnMoved(bounds);
+  if (bounds.width != before.width || bounds.height != before.height) controller_.OnResized({bounds.width, bounds.height});
 }
 
 void GtkWindowHost::Invalidate() {
@@ -555,7 +575,22 @@ void GtkWindowHost::SetColourKey(Argb key) {
 }
 
 void GtkWindowHost::SetOpacity(uint8_t alpha) {
-  if (window_) gtk_widget_set_opacity(window_.get(), alpha / 255.0);
+  opacity_ = alpha;
+  if (!window_) return;
+  gtk_widget_set_opacity(window_.get(), alpha / 255.0);
+  ApplyOpacity();
+}
+
+void GtkWindowHost::ApplyOpacity() {
+  // GTK gives a toplevel's opacity to its window only while realized: set
+  // again whenever the window is realized.
+  if (GdkWindow* window = gtk_widget_get_window(window_.get()); window && IsToplevel())
+    gdk_window_set_opacity(window, opacity_ / 255.0);
+}
+
+void GtkWindowHost::OnRealize(GtkWidget*, gpointer self) {
+  auto* host = static_cast<GtkWindowHost*>(self);
+  if (host->opacity_ != 255) host->ApplyOpacity();
 }
 
 }  // namespace
