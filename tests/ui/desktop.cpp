@@ -8,7 +8,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "ui/linux/gtk_owners.h"
 #include "ui/linux/skin_image.h"
 #include "ui/touch_button_pictures.h"
@@ -28,8 +28,9 @@ struct CTouchButton::Impl {
   void RestartToolTipTimer();
   void HideToolTip();
 
-  GObjectPtr<GtkWidget> widget;  // our reference, kept until the button goes
-  bool alive = false;            // the widget is not destroyed yet
+  GObjectPtr<GtkWidget> ref;  // keeps the widget's memory until the button goes
+  UniqueWidget widget;        // empty once destroyed (with its parent window)
+  bool alive() const { return widget.valid(); }
   GtkWidget* parent = nullptr;
   int id = 0;
   PixelRect place;
@@ -52,20 +53,18 @@ CTouchButton::CTouchButton() : impl_(std::make_unique<Impl>()) {}
 
 CTouchButton::~CTouchButton() {
   impl_->HideToolTip();
-  if (impl_->widget) {
-    g_signal_handlers_disconnect_by_data(impl_->widget.get(), impl_.get());
-    if (impl_->alive) gtk_widget_destroy(impl_->widget.get());
-  }
+  if (impl_->ref) g_signal_handlers_disconnect_by_data(impl_->ref.get(), impl_.get());
+  impl_->widget.reset();
 }
 
 bool CTouchButton::Create(NativeWindow parent, int id, const PixelRect& place) {
-  if (!parent || !GTK_IS_FIXED(parent) || impl_->widget) return false;
+  if (!parent || !GTK_IS_FIXED(parent) || impl_->ref) return false;
   Impl& b = *impl_;
   b.parent = parent;
   b.id = id;
   GtkWidget* widget = gtk_drawing_area_new();
-  b.widget.reset(GTK_WIDGET(g_object_ref_sink(widget)));
-  b.alive = true;
+  b.ref.reset(GTK_WIDGET(g_object_ref_sink(widget)));
+  b.widget.reset(widget);
   gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_ENTER_NOTIFY_MASK |
                                     GDK_LEAVE_NOTIFY_MASK | GDK_POINTER_MOTION_MASK);
   g_signal_connect(widget, "draw", G_CALLBACK(Impl::OnDraw), &b);
@@ -84,7 +83,7 @@ bool CTouchButton::Create(NativeWindow parent, int id, const PixelRect& place) {
 
 void CTouchButton::Place(const PixelRect& place) {
   Impl& b = *impl_;
-  if (!b.alive) return;
+  if (!b.alive()) return;
   // A child reaching past its parent's edge is cut there, as a child window
   // is clipped by its parent (the message box's close button is 28 pixels
   // wide at 228 of 253); the GtkFixed would otherwise grow the window.
@@ -113,11 +112,11 @@ void CTouchButton::SetToolTipText(const std::wstring& text, bool activate) {
 }
 
 void CTouchButton::Enable(bool enable) {
-  if (impl_->alive) gtk_widget_set_sensitive(impl_->widget.get(), enable);
+  if (impl_->alive()) gtk_widget_set_sensitive(impl_->widget.get(), enable);
 }
 
 void CTouchButton::Show(bool show) {
-  if (!impl_->alive) return;
+  if (!impl_->alive()) return;
   if (show)
     gtk_widget_show(impl_->widget.get());
   else
@@ -125,7 +124,7 @@ void CTouchButton::Show(bool show) {
 }
 
 int CTouchButton::id() const { return impl_->id; }
-NativeWindow CTouchButton::Native() const { return impl_->alive ? impl_->widget.get() : nullptr; }
+NativeWindow CTouchButton::Native() const { return impl_->widget.get(); }
 ButtonPicture CTouchButton::current() const { return impl_->current; }
 
 void CTouchButton::Impl::BuildPictures() {
@@ -202,7 +201,7 @@ void CTouchButton::Impl::OnRealize(GtkWidget* w, gpointer) {
 void CTouchButton::Impl::OnDestroyed(GtkWidget*, gpointer self) {
   // Destroyed with its parent window: the button object stays, inert.
   auto* b = static_cast<Impl*>(self);
-  b->alive = false;
+  b->widget.release();
   b->HideToolTip();
 }
 
@@ -215,7 +214,7 @@ void CTouchButton::Impl::RestartToolTipTimer() {
 gboolean CTouchButton::Impl::OnToolTipDue(gpointer self) {
   auto* b = static_cast<Impl*>(self);
   b->toolTipTimer.release();  // this source ends with the G_SOURCE_REMOVE below
-  if (!b->flags.hover || !b->alive) return G_SOURCE_REMOVE;
+  if (!b->flags.hover || !b->alive()) return G_SOURCE_REMOVE;
   if (!b->toolTip) {
     b->toolTip.reset(gtk_window_new(GTK_WINDOW_POPUP));
     gtk_window_set_type_hint(GTK_WINDOW(b->toolTip.get()), GDK_WINDOW_TYPE_HINT_TOOLTIP);

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <utility>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "ui/double_click.h"
 #include "ui/linux/gtk_owners.h"
 #include "ui/linux/key_map.h"

@@ -22,7 +22,8 @@ struct CTouchButton::Impl {
   SIZE ClientSize() const;
   void SetToolTip(const std::wstring& text, bool activate);
 
-  HWND hwnd = nullptr;  // destroyed by its parent or by the destructor
+  UniqueHwnd window;  // empty once destroyed (with its parent window)
+  HWND hwnd = nullptr;
   WNDPROC base = nullptr;
   int id = 0;
   ButtonFlags flags;
@@ -58,10 +59,10 @@ CTouchButton::CTouchButton() : impl_(std::make_unique<Impl>()) {}
 CTouchButton::~CTouchButton() {
   Impl& b = *impl_;
   b.toolTip.reset();
-  if (b.hwnd && IsWindow(b.hwnd)) {
+  if (b.window) {
     SetWindowLongPtrW(b.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(b.base));
     RemovePropW(b.hwnd, kObjectProperty);
-    DestroyWindow(b.hwnd);
+    b.window.reset();
   }
 }
 
@@ -73,6 +74,7 @@ bool CTouchButton::Create(NativeWindow parent, int id, const PixelRect& place) {
                            place.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr);
   if (!b.hwnd) return false;
+  b.window.reset(b.hwnd);
   b.id = id;
   SetPropW(b.hwnd, kObjectProperty, &b);
   b.base = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(b.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Impl::Proc)));
@@ -214,6 +216,7 @@ LRESULT CTouchButton::Impl::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       RemovePropW(self, kObjectProperty);
       SetWindowLongPtrW(self, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(base));
       hwnd = nullptr;
+      window.release();
       // The tooltip is owned by the parent window, which destroys it first.
       if (IsWindow(toolTip.get()))
         toolTip.reset();
