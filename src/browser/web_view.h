@@ -54,11 +54,13 @@ struct WebViewSettings {
   std::filesystem::path dataFolder;
 };
 
-// Where a navigation that is about to start will show its document.
+// Where a navigation that is about to start will show its document. The
+// view's own page covers its top-level document and the frames inside it:
+// WebKitGTK does not tell them apart before the request, so neither build does.
 enum class NavigationTarget {
-  kTopLevel,   // the view's own top-level document
-  kFrame,      // a frame inside the page
-  kNewWindow,  // a new window (a target=_blank link, window.open)
+  kThisView,   // the view's top-level document or a frame inside the page
+  kNewWindow,  // a new window (a target=_blank link, window.open); WebKitGTK
+               // only: the Windows control opens new windows without asking
 };
 
 class WebView {
