@@ -185,7 +185,10 @@ class WebKitView final : public WebView {
 
   static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
     if (event != WEBKIT_LOAD_FINISHED) return;
-    const gchar* uri = webkit_web_view_get_uri(view);
+    // The document that finished is the main resource's: the view's own URI
+    // already names the next page when a navigation interrupted this one.
+    WebKitWebResource* document = webkit_web_view_get_main_resource(view);
+    const gchar* uri = document ? webkit_web_resource_get_uri(document) : webkit_web_view_get_uri(view);
     static_cast<WebKitView*>(self)->ReportDocumentComplete(WideFromUtf8(uri ? uri : ""));
   }
 
