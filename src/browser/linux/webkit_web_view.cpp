@@ -5,6 +5,7 @@
 #include <webkit2/webkit2.h>
 
 #include <system_error>
+#include <utility>
 
 #include "app/text.h"
 #include "browser/web_view.h"
@@ -83,6 +84,7 @@ class WebKitView final : public WebView {
 
     g_signal_connect(view_.get(), "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(view_.get(), "load-changed", G_CALLBACK(OnLoadChanged), this);
+    g_signal_connect(view_.get(), "load-failed", G_CALLBACK(OnLoadFailed), this);
     g_signal_connect(view_.get(), "create", G_CALLBACK(OpenEngineWindow), nullptr);
     if (role_ == WebViewRole::kGameView) AddClickReport();
 
@@ -183,13 +185,23 @@ class WebKitView final : public WebView {
     return TRUE;
   }
 
-  static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer self) {
+  // A load that was cancelled (stopped, or replaced by the next navigation)
+  // still ends with a finish; it completed no document.
+  static gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer self) {
+    if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED))
+      static_cast<WebKitView*>(self)->cancelledLoad_ = true;
+    return FALSE;  // other failures: the engine shows its own error page
+  }
+
+  static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
     if (event != WEBKIT_LOAD_FINISHED) return;
+    auto* self = static_cast<WebKitView*>(data);
+    if (std::exchange(self->cancelledLoad_, false)) return;
     // The document that finished is the main resource's: the view's own URI
     // already names the next page when a navigation interrupted this one.
     WebKitWebResource* document = webkit_web_view_get_main_resource(view);
     const gchar* uri = document ? webkit_web_resource_get_uri(document) : webkit_web_view_get_uri(view);
-    static_cast<WebKitView*>(self)->ReportDocumentComplete(WideFromUtf8(uri ? uri : ""));
+    self->ReportDocumentComplete(WideFromUtf8(uri ? uri : ""));
   }
 
   static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
@@ -214,6 +226,7 @@ class WebKitView final : public WebView {
   GObjectPtr<WebKitUserContentManager> content_;
   GObjectPtr<WebKitWebView> view_;
   GObjectPtr<GCancellable> clearing_;
+  bool cancelledLoad_ = false;
 };
 
 }  // namespace
