@@ -7,7 +7,7 @@
 #include <system_error>
 #include <utility>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "browser/web_view.h"
 #include "platform/linux/owners.h"
 

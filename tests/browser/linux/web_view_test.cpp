@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "browser/game_view.h"
 #include "browser/web_browser_base.h"
 #include "browser/web_view.h"
