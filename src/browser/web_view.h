@@ -89,8 +89,8 @@ class WebView {
   WebView(const WebView&) = delete;
   WebView& operator=(const WebView&) = delete;
 
-  // Starts loading url; the callbacks follow. False when the engine refused
-  // the call (on Windows also when BeforeNavigate2 cancelled it).
+  // Starts loading url; the callbacks follow (on Windows before-navigate
+  // already inside this call). False when the engine refused the call.
   virtual bool Navigate(const std::wstring& url) = 0;
 
   // Shows the page in rect, in client coordinates of the parent. The all-zero
