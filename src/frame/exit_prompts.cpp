@@ -3,11 +3,12 @@
 #include "base/string_rows.h"
 #include "platform/resources.h"
 #include "ui/message_box.h"
+#include "ui/quit_question.h"
 
 namespace qm {
 
 PromptTexts QuitPromptTexts(const std::wstring& launcherTitle) {
-  return {L"关闭提示", L"是否退出" + launcherTitle + L"？"};
+  return {QuitQuestionTitle(), QuitQuestionText(launcherTitle)};
 }
 
 PromptTexts QuitPromptTexts() { return QuitPromptTexts(LoadStringRow(kRowLauncherTitle)); }

@@ -70,6 +70,9 @@ class SkinImage {
 // or its bytes cannot be decoded.
 std::unique_ptr<SkinImage> LoadSkinImage(unsigned id);
 
+// The BITMAP resource id as an image (opaque), or null when there is none.
+std::unique_ptr<SkinImage> LoadSkinBitmap(unsigned id);
+
 class Canvas {
  public:
   virtual ~Canvas() = default;

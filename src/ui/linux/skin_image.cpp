@@ -94,6 +94,25 @@ CMyMemDC::~CMyMemDC() {
   cairo_restore(m_pDC);
 }
 
+// The resource holds the whole .bmp file; the image loader of GDK decodes it.
+std::unique_ptr<SkinImage> LoadSkinBitmap(unsigned id) {
+  const auto bytes = FindResourceBytes("BITMAP", id);
+  if (!bytes || bytes->size == 0) return nullptr;
+  GObjectPtr<GdkPixbufLoader> loader(gdk_pixbuf_loader_new());
+  const bool decoded = gdk_pixbuf_loader_write(loader.get(), bytes->data, bytes->size, nullptr) &&
+                       gdk_pixbuf_loader_close(loader.get(), nullptr);
+  GdkPixbuf* pixbuf = decoded ? gdk_pixbuf_loader_get_pixbuf(loader.get()) : nullptr;
+  if (!pixbuf) return nullptr;
+  CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, gdk_pixbuf_get_width(pixbuf),
+                                                     gdk_pixbuf_get_height(pixbuf)));
+  {
+    CairoPtr cr(cairo_create(surface.get()));
+    gdk_cairo_set_source_pixbuf(cr.get(), pixbuf, 0, 0);
+    cairo_paint(cr.get());
+  }
+  return std::make_unique<CairoSkinImage>(std::move(surface));
+}
+
 std::unique_ptr<SkinImage> LoadSkinImage(unsigned id) {
   CairoSurfacePtr surface = LoadPngImage(id);
   if (!surface || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;

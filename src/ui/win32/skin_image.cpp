@@ -129,6 +129,16 @@ std::unique_ptr<Surface> CreateSurface(int width, int height) {
   return surface;
 }
 
+std::unique_ptr<SkinImage> LoadSkinBitmap(unsigned id) {
+  const UniqueHBitmap bitmap(static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+  if (!bitmap) return nullptr;
+  // The GDI+ bitmap copies the pixels, so the GDI bitmap can go.
+  std::unique_ptr<Gdiplus::Image> image(Gdiplus::Bitmap::FromHBITMAP(bitmap.get(), nullptr));
+  if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) return nullptr;
+  return std::make_unique<GdiPlusSkinImage>(std::move(image));
+}
+
 std::unique_ptr<SkinImage> LoadSkinImage(unsigned id) {
   std::unique_ptr<Gdiplus::Image> image = LoadPngImage(id);
   if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) return nullptr;
