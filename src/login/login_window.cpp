@@ -33,6 +33,11 @@ int CLanderLogin::DoModal() {
   // The installation runs before the modal loop, with the windows up and the
   // page loading; its outcome is not looked at.
   if (environment_.firstStartInstall) environment_.firstStartInstall();
+  // The dialog stays above the window it belongs to, also where no window
+  // manager keeps owned windows on top: it comes forward once the login
+  // window is up.
+  host_->Show();
+  if (WindowHost* const dialog = dialog_.host()) dialog->Activate();
   return host_->RunModal();
 }
 
