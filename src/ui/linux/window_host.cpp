@@ -57,6 +57,31 @@ CairoRegionPtr RegionOf(cairo_surface_t* surface, Keep keep) {
   return region;
 }
 
+// The GtkFixed of a host: as large as its size request (the host's bounds)
+// whatever its children ask for, so that a child placed past an edge is cut
+// there, as a child window is clipped by its parent, and never grows the
+// window.
+struct HostFixed {
+  GtkFixed parent;
+};
+struct HostFixedClass {
+  GtkFixedClass parentClass;
+};
+
+G_DEFINE_TYPE(HostFixed, qm_host_fixed, GTK_TYPE_FIXED)
+
+void NothingPreferred(GtkWidget*, gint* minimum, gint* natural) { *minimum = *natural = 0; }
+
+void qm_host_fixed_class_init(HostFixedClass* hostClass) {
+  // The widget's size request still applies over these: only the children's
+  // requests are left out.
+  GtkWidgetClass* widgetClass = GTK_WIDGET_CLASS(hostClass);
+  widgetClass->get_preferred_width = NothingPreferred;
+  widgetClass->get_preferred_height = NothingPreferred;
+}
+
+void qm_host_fixed_init(HostFixed*) {}
+
 class GtkWindowHost final : public WindowHost {
  public:
   GtkWindowHost(WindowController& controller, const WindowOptions& options);
@@ -128,6 +153,8 @@ class GtkWindowHost final : public WindowHost {
   static gboolean OnKeyShapeDue(gpointer);
   static void OnRealize(GtkWidget*, gpointer);
   void ApplyOpacity();
+  void RaiseOwnedPopups();
+  void AddChildrenToKeyShape(cairo_region_t* region);
 
   WindowController& controller_;
   WindowOptions options_;
@@ -186,7 +213,7 @@ GtkWindowHost::GtkWindowHost(WindowController& controller, const WindowOptions& 
   gtk_widget_set_app_paintable(window, TRUE);
   gtk_widget_add_events(window, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_POINTER_MOTION_MASK |
                                     GDK_LEAVE_NOTIFY_MASK | GDK_ENTER_NOTIFY_MASK);
-  fixed_ = gtk_fixed_new();
+  fixed_ = GTK_WIDGET(g_object_new(qm_host_fixed_get_type(), nullptr));
   gtk_container_add(GTK_CONTAINER(window), fixed_);
   gtk_widget_show(fixed_);
   LiveHosts()[window] = this;
@@ -283,8 +310,51 @@ gboolean GtkWindowHost::OnDraw(GtkWidget* fixed, cairo_t* cr, gpointer self) {
 gboolean GtkWindowHost::OnKeyShapeDue(gpointer self) {
   auto* host = static_cast<GtkWindowHost*>(self);
   host->keyShapeIdle_.release();  // this source ends with the G_SOURCE_REMOVE below
-  if (host->window_ && host->pendingKeyShape_) host->ApplyShape(std::move(host->pendingKeyShape_), true);
+  if (!host->window_ || !host->pendingKeyShape_) return G_SOURCE_REMOVE;
+  // Laid out and painted by now: the children's pixels join the face's.
+  host->AddChildrenToKeyShape(host->pendingKeyShape_.get());
+  host->ApplyShape(std::move(host->pendingKeyShape_), true);
   return G_SOURCE_REMOVE;
+}
+
+// The colour key applies to what the window shows, its child controls
+// included: a control keeps its area except where it paints the key itself
+// (an image button copies the face under it, key pixels too). Controls drawn
+// by a toolkit of their own (the web view) keep their whole area.
+void GtkWindowHost::AddChildrenToKeyShape(cairo_region_t* region) {
+  struct Walk {
+    GtkWindowHost* host;
+    cairo_region_t* region;
+    uint32_t key;
+  } walk{this, region, *colourKey_ & 0xFFFFFF};
+  gtk_container_foreach(
+      GTK_CONTAINER(fixed_),
+      [](GtkWidget* child, gpointer data) {
+        const auto* w = static_cast<Walk*>(data);
+        if (!gtk_widget_get_visible(child)) return;
+        GtkAllocation a;
+        gtk_widget_get_allocation(child, &a);
+        if (a.width <= 0 || a.height <= 0) return;
+        if (!GTK_IS_DRAWING_AREA(child)) {
+          const cairo_rectangle_int_t whole{a.x, a.y, a.width, a.height};
+          cairo_region_union_rectangle(w->region, &whole);
+          return;
+        }
+        // Transparent to start with: what the control leaves unpainted stays.
+        CairoSurfacePtr drawn(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, a.width, a.height));
+        {
+          CairoPtr cr(cairo_create(drawn.get()));
+          gtk_widget_draw(child, cr.get());
+        }
+        const uint32_t key = w->key;
+        CairoRegionPtr own = RegionOf(drawn.get(), [key](uint32_t p) { return (p & 0xFFFFFF) != key || (p >> 24) != 0xFF; });
+        // Only inside the window's client area, like the child it is.
+        const cairo_rectangle_int_t client{-a.x, -a.y, w->host->bounds_.width, w->host->bounds_.height};
+        cairo_region_intersect_rectangle(own.get(), &client);
+        cairo_region_translate(own.get(), a.x, a.y);
+        cairo_region_union(w->region, own.get());
+      },
+      &walk);
 }
 
 void GtkWindowHost::ApplyShape(CairoRegionPtr region, bool bounding) {
@@ -398,7 +468,22 @@ gboolean GtkWindowHost::OnWindowState(GtkWidget*, GdkEventWindowState* event, gp
 }
 
 void GtkWindowHost::Show() {
-  if (window_) gtk_widget_show(window_.get());
+  if (!window_) return;
+  gtk_widget_show(window_.get());
+  RaiseOwnedPopups();
+}
+
+// Owned popups stay above their owner, as on Windows. A window manager keeps
+// transient windows above their parent; without one, a window that is mapped
+// or raised covers them until they are raised again.
+void GtkWindowHost::RaiseOwnedPopups() {
+  if (!window_ || !IsToplevel()) return;
+  for (const auto& [widget, host] : LiveHosts()) {
+    if (widget != host->window_.get() || host == this || host->options_.kind != WindowKind::kOwnedPopup) continue;
+    if (!host->options_.owner || gtk_widget_get_toplevel(host->options_.owner) != window_.get()) continue;
+    if (!gtk_widget_get_visible(widget)) continue;
+    if (GdkWindow* popup = gtk_widget_get_window(widget)) gdk_window_raise(popup);
+  }
 }
 
 void GtkWindowHost::Hide() {
@@ -407,10 +492,12 @@ void GtkWindowHost::Hide() {
 
 void GtkWindowHost::Activate() {
   if (!window_) return;
-  if (IsToplevel())
+  if (IsToplevel()) {
     gtk_window_present(GTK_WINDOW(window_.get()));
-  else
+    RaiseOwnedPopups();
+  } else {
     gtk_widget_grab_focus(window_.get());
+  }
 }
 
 void GtkWindowHost::Minimize() {
@@ -474,13 +561,21 @@ int GtkWindowHost::RunModal() {
   if (!window_) return 0;
   ModalRun run{MainLoopPtr(g_main_loop_new(nullptr, FALSE))};
   ModalRun* outer = std::exchange(modal_, &run);
-  if (IsToplevel()) gtk_window_set_modal(GTK_WINDOW(window_.get()), TRUE);
+  // Modal to GTK and to the window manager only when there is an owner to
+  // disable: a modal window without one grabs the input of every other
+  // window of the process (its own popups too), and a window manager keeps
+  // it above them all.
+  const bool blocksOwner = IsToplevel() && options_.owner;
+  if (blocksOwner) gtk_window_set_modal(GTK_WINDOW(window_.get()), TRUE);
   gtk_widget_show(window_.get());
-  if (IsToplevel()) gtk_window_present(GTK_WINDOW(window_.get()));
+  if (IsToplevel()) {
+    gtk_window_present(GTK_WINDOW(window_.get()));
+    RaiseOwnedPopups();
+  }
   g_main_loop_run(run.loop.get());
   modal_ = outer;
   if (window_) {
-    if (IsToplevel()) gtk_window_set_modal(GTK_WINDOW(window_.get()), FALSE);
+    if (blocksOwner) gtk_window_set_modal(GTK_WINDOW(window_.get()), FALSE);
     gtk_widget_hide(window_.get());
   }
   return run.result;
