@@ -7,12 +7,16 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <map>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "support/temp_dir.h"
 #include "ui/desktop.h"
@@ -63,6 +67,49 @@ bool WaitFor(Pred pred, int timeoutMs) {
     SleepMs(100);
   }
   return pred();
+}
+
+// The web login dialog's place in the login window, its page's and its close
+// button's places in the dialog.
+constexpr int kDialogLeft = 372, kDialogTop = 86, kDialogWidth = 690, kDialogHeight = 513;
+constexpr int kPageTop = 61;
+constexpr int kCloseLeft = kDialogWidth - 57, kCloseWidth = 28, kCloseHeight = 26;
+
+// The share of the picture's pixels that have its most common colour: 1 for a
+// plain area such as the login picture's empty dark frame.
+double CommonestColourShare(const Picture& picture) {
+  std::map<int, int> counts;
+  int most = 0;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const Picture::Px p = picture.At(x, y);
+      most = std::max(most, ++counts[(p.r << 16) | (p.g << 8) | p.b]);
+    }
+  return picture.width * picture.height ? static_cast<double>(most) / (picture.width * picture.height) : 1;
+}
+
+// How many of the picture's pixels are light (text, glyphs, the page's gold).
+int LightPixels(const Picture& picture) {
+  int light = 0;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const Picture::Px p = picture.At(x, y);
+      if (p.r > 150 && p.g > 130) ++light;
+    }
+  return light;
+}
+
+// The sizes of the launcher's visible windows without a name (the dialog's).
+std::vector<std::pair<int, int>> UnnamedLauncherWindowSizes() {
+  std::vector<std::pair<int, int>> sizes;
+  std::istringstream ids(Shell("xdotool search --onlyvisible --class Quellmoor 2>/dev/null"));
+  for (std::string id; ids >> id;) {
+    const std::string name = Shell("xdotool getwindowname " + id + " 2>/dev/null");
+    if (name.find_first_not_of(" \n") != std::string::npos) continue;
+    const std::string g = Shell("xdotool getwindowgeometry --shell " + id);
+    sizes.emplace_back(ShellValue(g, "WIDTH"), ShellValue(g, "HEIGHT"));
+  }
+  return sizes;
 }
 
 void Screenshot(const std::string& name) {
@@ -152,7 +199,32 @@ TEST_F(LoginOnScreen, WindowIsThePictureCentredAndClosesOnlyThroughThePrompt) {
   EXPECT_EQ(window->height, 746);
   ASSERT_TRUE(WaitFor([] { return Count("path=/getClientVersion.php") == 1; }, 30000)) << Errors();
   SleepMs(1000);
+
+  // The dialog shows above the picture at its size: the page below its top,
+  // not the picture's empty dark frame, and its close button at the top right.
+  // The page draws a moment after its document completes.
+  const qm::test::Placed pageArea{"", window->x + kDialogLeft, window->y + kDialogTop + kPageTop, kDialogWidth,
+                                  kDialogHeight - kPageTop};
+  Picture page;
+  WaitFor(
+      [&] {
+        page = Capture(pageArea, "login-dialog-page");
+        return page.valid() && CommonestColourShare(page) < 0.5;
+      },
+      20000);
+  ASSERT_TRUE(page.valid());
   Screenshot("login-window");
+  EXPECT_LT(CommonestColourShare(page), 0.5);
+  EXPECT_GT(LightPixels(page), page.width * page.height / 100);
+  const Picture close = Capture(
+      qm::test::Placed{"", window->x + kDialogLeft + kCloseLeft, window->y + kDialogTop, kCloseWidth, kCloseHeight},
+      "login-dialog-close-button");
+  ASSERT_TRUE(close.valid());
+  EXPECT_GT(LightPixels(close), 15);
+  const auto sizes = UnnamedLauncherWindowSizes();
+  EXPECT_NE(std::find(sizes.begin(), sizes.end(), std::pair{kDialogWidth, kDialogHeight}), sizes.end());
+  for (const auto& [width, height] : sizes)
+    if (width == kDialogWidth) EXPECT_EQ(height, kDialogHeight);
 
   // Escape and Enter on the window end nothing.
   Shell("xdotool windowactivate --sync " + window->id + " key Escape key Return");
