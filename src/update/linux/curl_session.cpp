@@ -58,6 +58,11 @@ class CurlResponse : public HttpResponse {
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, (receiveMs + 999) / 1000);
     curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+    // The body is taken as the bytes the server sent: no Accept-Encoding is
+    // offered and a Content-Encoding is not undone (WinInet does neither
+    // unless asked to), so the length and digest are those of the bytes.
+    curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, nullptr);
+    curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlResponse::OnHeader);
     curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);

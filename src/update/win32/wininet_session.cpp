@@ -161,9 +161,13 @@ std::unique_ptr<HttpSession> OpenHttpSession(const std::wstring& agent) {
 
 std::wstring WideFromNetworkText(const std::string& bytes) {
   if (bytes.empty()) return std::wstring();
-  const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  // A UTF-8 byte-order mark says how the text is written; it is read as
+  // UTF-8 then, the mark included, so that the reader can see and drop it.
+  const bool utf8 = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  const UINT codePage = utf8 ? CP_UTF8 : CP_THREAD_ACP;
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring text(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
   return text;
 }
 
