@@ -31,6 +31,12 @@ std::optional<ShortcutFacts> ReadShortcut(const std::wstring& linkPath);
 // recycle bin. True when the platform reports success.
 bool DeleteWithShell(const std::wstring& path);
 
+// Deletes a file for good. While a process still runs from it or holds it
+// (Windows refuses the deletion then; the state ends with that process), the
+// deletion is tried again every 100 ms for up to 5 seconds. True when the
+// file is gone.
+bool DeleteFileWhenFree(const std::wstring& path);
+
 // Tells the desktop that path is gone and that its parent folder changed.
 void NotifyShellDeleted(const std::wstring& path);
 

@@ -30,6 +30,12 @@ class DownloadFile {
   std::intptr_t handle_;
 };
 
+// Puts a copy of source in target's place in one step: the copy is written
+// beside target under a name of this process and then renamed over target,
+// so that a crash or power loss leaves the old file or the new one, never a
+// part. On failure the temporary copy is gone and LastErrorCode() tells why.
+bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target);
+
 // Whether a failed copy's error code says that another process holds the
 // target, a state that ends by itself when that process ends.
 bool IsFileInUseError(long errorCode);

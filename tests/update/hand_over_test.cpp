@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <thread>
 
@@ -141,6 +142,75 @@ TEST_F(HandOver, AnInstalledFileHeldOpenIsLoggedWithTheSharingViolation) {
   EXPECT_TRUE(Bytes(installed_) == Bytes(oldBuild_));
 }
 #endif
+
+#ifdef _WIN32
+TEST_F(HandOver, AnInstalledFileLetGoWithinTheRetryIsReplaced) {
+  // The launcher that started the hand-over holds its file for a moment
+  // after it ended; here for about a second.
+  Install(oldBuild_, installed_);
+  const std::wstring staged = CurrentPaths().DownloadedUpdate();
+  Install(newBuild_, staged);
+  HANDLE held = CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread letGo([held] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    CloseHandle(held);
+  });
+  const auto started = std::chrono::steady_clock::now();
+  const int exitCode = test::RunChild(staged, L"-d " + installed_).exitCode;
+  const auto took = std::chrono::steady_clock::now() - started;
+  letGo.join();
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_GE(took, std::chrono::milliseconds(900));  // it did have to wait
+  std::wstring md5;
+  ASSERT_TRUE(GetFileMd5(newBuild_, md5));
+  Lines expected{L"Finish download,current file md5=" + md5, L"Update success.Current Version:1.0.2.0",
+                 L"====================="};
+  for (const std::wstring& line : NoUpdateLines(L"1.0.2.0")) expected.push_back(line);
+  EXPECT_EQ(WaitForLogLines(expected.size()), expected);
+  EXPECT_TRUE(Bytes(installed_) == Bytes(newBuild_));
+}
+#endif
+
+// The installed launcher is replaced in one step: a reader that had it open
+// (sharing everything) keeps reading the old file whole, never a mix being
+// written over it, and no temporary file is left beside it.
+TEST_F(HandOver, TheInstalledFileIsReplacedWholeNotWrittenInPlace) {
+  Install(oldBuild_, installed_);
+  const std::wstring staged = CurrentPaths().DownloadedUpdate();
+  Install(newBuild_, staged);
+  const std::string oldBytes = Bytes(oldBuild_);
+#ifdef _WIN32
+  HANDLE held = CreateFileW(installed_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#else
+  FILE* held = std::fopen(Utf8FromWide(installed_).c_str(), "rb");
+  ASSERT_NE(held, nullptr);
+#endif
+  EXPECT_EQ(test::RunChild(staged, L"-d " + installed_).exitCode, 0);
+  const Lines lines = WaitForLogLines(8);
+  std::string seen(oldBytes.size() + 1, '\0');
+#ifdef _WIN32
+  DWORD read = 0;
+  ReadFile(held, seen.data(), static_cast<DWORD>(seen.size()), &read, nullptr);
+  CloseHandle(held);
+#else
+  const size_t read = std::fread(seen.data(), 1, seen.size(), held);
+  std::fclose(held);
+#endif
+  seen.resize(read);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], L"Update success.Current Version:1.0.2.0");
+  EXPECT_TRUE(seen == oldBytes) << "read " << seen.size() << " bytes through the old handle";
+  EXPECT_TRUE(Bytes(installed_) == Bytes(newBuild_));
+  std::vector<std::string> names;
+  for (const auto& item : fs::directory_iterator(FsPath(installed_).parent_path())) {
+    const std::string name = item.path().filename().string();
+    if (name.rfind(Utf8FromWide(kLauncherName), 0) == 0) names.push_back(name);
+  }
+  EXPECT_EQ(names, std::vector<std::string>{Utf8FromWide(kLauncherName)});
+}
 
 TEST_F(HandOver, TheInstalledLauncherUpdatesItselfEndToEnd) {
   Install(oldBuild_, installed_);

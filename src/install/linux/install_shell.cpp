@@ -177,6 +177,17 @@ bool DeleteWithShell(const std::wstring& path) {
 }
 
 // Desktops watch their folders themselves; there is nobody to tell.
+// Linux deletes a file that a process runs from or holds; the retry is
+// there for file systems that refuse it while busy.
+bool DeleteFileWhenFree(const std::wstring& path) {
+  const std::string native = Utf8FromWide(path);
+  for (int attempt = 0;; ++attempt) {
+    if (unlink(native.c_str()) == 0 || errno == ENOENT) return true;
+    if ((errno != EBUSY && errno != ETXTBSY) || attempt >= 50) return false;
+    usleep(100000);
+  }
+}
+
 void NotifyShellDeleted(const std::wstring&) {}
 
 UninstallEntry::UninstallEntry(std::wstring name) : name_(std::move(name)) {}

@@ -8,7 +8,9 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace qm {
 
@@ -109,6 +111,26 @@ bool DeleteWithShell(const std::wstring& path) {
   operation.pTo = nullptr;
   operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO;  // 0x54
   return SHFileOperationW(&operation) == 0;
+}
+
+bool DeleteFileWhenFree(const std::wstring& path) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    // A read-only file is not deleted until it is writable.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    if (DeleteFileW(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    // A running program's file is refused with "access denied", an open one
+    // with a sharing violation.
+    const bool inUse = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                       error == ERROR_LOCK_VIOLATION;
+    if (!inUse || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
 }
 
 void NotifyShellDeleted(const std::wstring& path) {

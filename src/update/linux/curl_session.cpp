@@ -63,6 +63,10 @@ class CurlResponse : public HttpResponse {
     // unless asked to), so the length and digest are those of the bytes.
     curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, nullptr);
     curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    // Through a proxy, its answer to CONNECT is not the server's response:
+    // only the server's status and headers reach the header callback. A
+    // tunnel that fails or ends before the server answered is a failure.
+    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlResponse::OnHeader);
     curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
     curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/text.h"
+#include "platform/files.h"
 #include "platform/linux/fd_io.h"
 #include "update/update_exception.h"
 
@@ -42,6 +43,11 @@ void DownloadFile::Write(const char* data, size_t size) {
 void DownloadFile::Close() {
   if (handle_ >= 0) close(static_cast<int>(handle_));
   handle_ = -1;
+}
+
+// The copy goes to a temporary file beside target and is renamed over it.
+bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) {
+  return CopyFileReplacing(source, target);
 }
 
 bool IsFileInUseError(long errorCode) { return errorCode == ETXTBSY || errorCode == EBUSY; }

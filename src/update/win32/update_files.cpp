@@ -61,6 +61,21 @@ void DownloadFile::Close() {
   handle_ = reinterpret_cast<std::intptr_t>(INVALID_HANDLE_VALUE);
 }
 
+bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) {
+  const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
+  if (!CopyFileW(source.c_str(), temp.c_str(), FALSE)) {
+    const DWORD error = GetLastError();
+    DeleteFileW(temp.c_str());
+    SetLastError(error);
+    return false;
+  }
+  if (MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  const DWORD error = GetLastError();
+  DeleteFileW(temp.c_str());
+  SetLastError(error);
+  return false;
+}
+
 bool IsFileInUseError(long errorCode) {
   return errorCode == ERROR_SHARING_VIOLATION || errorCode == ERROR_LOCK_VIOLATION;
 }
