@@ -119,6 +119,7 @@ TEST_F(Uninstall, AnythingButCancelGoesAheadThroughTheCleanUpRun) {
 // run started.
 TEST_F(Uninstall, TheInstalledExecutableGoesOnceTheConfirmationRunLetsGo) {
   const PathComposer paths = InstallLauncher();
+  WriteFile(FsPath(paths.UpdateLog()), "log");
   const std::wstring installed = paths.InstalledExecutable();
 #ifdef _WIN32
   HANDLE held = CreateFileW(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
