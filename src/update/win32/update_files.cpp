@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/owners.h"
 #include "update/update_exception.h"
 
 namespace qm {
@@ -62,6 +63,15 @@ void DownloadFile::Close() {
 }
 
 bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) {
+  // A target that another process holds (a launcher still running from it)
+  // is reported with the sharing violation that opening it for writing
+  // meets, the state the caller waits out.
+  {
+    UniqueFileHandle probe(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD error = GetLastError();
+    if (!probe && error == ERROR_SHARING_VIOLATION) return false;
+  }
   const std::wstring temp = target + L"." + std::to_wstring(GetCurrentProcessId()) + L".new";
   if (!CopyFileW(source.c_str(), temp.c_str(), FALSE)) {
     const DWORD error = GetLastError();
