@@ -19,6 +19,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: qm_download_bench URL\n");
     return 2;
   }
+  // The log, where the download's result is read from, needs its folder.
+  std::error_code ec;
+  std::filesystem::create_directories(qm::FsPath(qm::CurrentPaths().UpdateLog()).parent_path(), ec);
   qm::UpdateEnvironment environment = qm::DefaultUpdateEnvironment();
   bool handedOver = false;
   environment.startHandOver = [&](const std::wstring&, const std::wstring&) { handedOver = true; };
@@ -34,7 +37,6 @@ int main(int argc, char** argv) {
   const bool complete = size > 0;
   std::printf("bytes=%llu seconds=%.3f MiB/s=%.1f complete=%s handed-over=%s\n", size, seconds,
               size / 1048576.0 / seconds, complete ? "yes" : "no", handedOver ? "yes" : "no");
-  std::error_code ec;
   std::filesystem::remove(qm::FsPath(module.m_tempFile), ec);
   return complete ? 0 : 1;
 }
