@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/ini_profile.h"
+#include "base/ini_profile.h"
+#include "platform/ini_file.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

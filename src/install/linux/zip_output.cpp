@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "install/zip_archive.h"
 #include "platform/linux/fd_io.h"
 #include "platform/linux/owners.h"
