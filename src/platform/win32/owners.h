@@ -76,6 +76,7 @@ using UniqueHBrush = UniqueResource<owners::NullTraits<HBRUSH, owners::DeleteGdi
 using UniqueHFont = UniqueResource<owners::NullTraits<HFONT, owners::DeleteGdiObject>>;
 using UniqueHRgn = UniqueResource<owners::NullTraits<HRGN, owners::DeleteGdiObject>>;
 using UniqueHwnd = UniqueResource<owners::NullTraits<HWND, ::DestroyWindow>>;
+using UniqueHHook = UniqueResource<owners::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {
