@@ -359,8 +359,12 @@ TEST_F(EmbeddingTest, WatchdogEndsTheGameProcessWhenItsFrameProcessIsKilled) {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killed).count();
   std::printf("game process ended %lld ms after its frame process was killed\n", static_cast<long long>(ms));
   WaitUntil([&] { return !ProcessAlive(framePid); }, 2000);
-  // The watchdog posted the close to its own game window first.
+#ifndef _WIN32
+  // The watchdog posted the close to its own game window first. (On Windows
+  // the game window, a child of the killed frame, went with its parent, so
+  // only the process exit remains.)
   EXPECT_NE(Log().find("got 16 0"), std::string::npos) << Log();
+#endif
 }
 
 }  // namespace
