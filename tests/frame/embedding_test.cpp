@@ -285,6 +285,43 @@ TEST_F(EmbeddingTest, GameWindowEmbedsUnderTheStripAndAnnouncesItself) {
   EXPECT_TRUE(WaitUntil([&] { return frame_->IsShown(attached_); }, 3000));
 }
 
+#ifndef _WIN32
+void Shell_(const std::string& command) {
+  if (std::system(command.c_str()) != 0) std::printf("failed: %s\n", command.c_str());
+}
+
+// What the screen shows at a point of the frame's client area.
+struct Rgb {
+  int r, g, b;
+};
+Rgb ScreenPixel(GtkWidget* toplevel, int x, int y) {
+  int originX = 0, originY = 0;
+  gdk_window_get_origin(gtk_widget_get_window(toplevel), &originX, &originY);
+  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), originX + x, originY + y, 1, 1);
+  if (!pixbuf) return {-1, -1, -1};
+  const guchar* p = gdk_pixbuf_get_pixels(pixbuf);
+  const Rgb rgb{p[0], p[1], p[2]};
+  g_object_unref(pixbuf);
+  return rgb;
+}
+bool IsProbeGreen(Rgb c) { return c.r == 0x2E && c.g == 0x7D && c.b == 0x32; }
+
+TEST_F(EmbeddingTest, TheGameWindowIsDrawnInsideTheFrameBelowTheStrip) {
+  StartGame();
+  ASSERT_TRUE(WaitUntil([&] { return IsProbeGreen(ScreenPixel(frame_->toplevel, 500, 400)); }, 5000));
+  for (auto [x, y] : {std::pair{1, 31}, std::pair{998, 698}, std::pair{500, 30}}) {
+    EXPECT_TRUE(IsProbeGreen(ScreenPixel(frame_->toplevel, x, y))) << x << "," << y;
+  }
+  // The strip stays the frame's own.
+  EXPECT_FALSE(IsProbeGreen(ScreenPixel(frame_->toplevel, 500, 15)));
+  EXPECT_FALSE(IsProbeGreen(ScreenPixel(frame_->toplevel, 500, 29)));
+  Shell_("import -window root -crop 1000x700+50+50 +repage '" QM_SCREENSHOT_DIR "/frame_embedded_game_window.png'");
+  // Covering the whole client area, the strip is the game's too.
+  EXPECT_EQ(channel_->Send(attached_, {WM_GAMEWND_FIT, 1, 0}), 0);
+  EXPECT_TRUE(WaitUntil([&] { return IsProbeGreen(ScreenPixel(frame_->toplevel, 500, 15)); }, 5000));
+}
+#endif
+
 TEST_F(EmbeddingTest, FitCoversTheClientOrLeavesTheStripAndShowsAHiddenWindow) {
   StartGame();
   struct Step {

@@ -83,14 +83,37 @@ class ProbeGameWindow : public GameWindowPort {
   void CreateView() override {
     view_ = true;
     Log("create view");
+#ifndef _WIN32
+    // A green stand-in for the page, so that a screenshot shows where the
+    // game window is drawn inside the frame.
+    area_ = gtk_drawing_area_new();
+    g_signal_connect(area_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer) -> gboolean {
+                       cairo_set_source_rgb(cr, 0x2E / 255.0, 0x7D / 255.0, 0x32 / 255.0);
+                       cairo_paint(cr);
+                       return TRUE;
+                     }),
+                     nullptr);
+    gtk_fixed_put(GTK_FIXED(window_.ChildParent()), area_, 0, 0);
+    gtk_widget_show(area_);
+#endif
   }
   bool HasView() override { return view_; }
   void NavigateView(const std::wstring& url) override { Log("navigate " + Utf8FromWide(url)); }
   void DestroyView() override {
     view_ = false;
     Log("destroy view");
+#ifndef _WIN32
+    if (area_) gtk_widget_destroy(area_);
+    area_ = nullptr;
+#endif
   }
-  void FitViewToClient() override {}
+  void FitViewToClient() override {
+#ifndef _WIN32
+    GtkAllocation allocation;
+    gtk_widget_get_allocation(window_.Window(), &allocation);
+    if (area_) gtk_widget_set_size_request(area_, allocation.width, allocation.height);
+#endif
+  }
   PixelRect FrameClientRect() override { return window_.FrameClientRect(); }
   void MoveGameWindow(const PixelRect& rect, bool repaint) override { window_.Move(rect, repaint); }
   bool IsGameWindowVisible() override { return window_.IsVisible(); }
@@ -114,6 +137,9 @@ class ProbeGameWindow : public GameWindowPort {
   WindowId frame_;
   GameChannel* channel_ = nullptr;
   bool view_ = false;
+#ifndef _WIN32
+  GtkWidget* area_ = nullptr;
+#endif
 };
 
 int RunGame(const GameArguments& args) {
