@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "app/text.h"
 #include "frame/caption_font.h"
 
 namespace qm {
@@ -570,6 +572,7 @@ TEST(CaptionStrip, NothingInFullScreenNoTextWithoutServerName) {
 
 TEST(CaptionStrip, TheFontFamilyHasChineseGlyphsOrIsTheOneAskedFor) {
   const std::wstring family = CaptionFontFamily();
+  std::printf("caption font family: %s\n", Utf8FromWide(family).c_str());
   const std::set<std::wstring> chinese = {kCaptionPreferredFamily, L"Microsoft YaHei", L"SimHei", L"SimSun",
                                           L"NSimSun", L"Noto Sans CJK SC", L"Noto Sans SC", L"Source Han Sans SC",
                                           L"WenQuanYi Micro Hei", L"WenQuanYi Zen Hei", L"Droid Sans Fallback",
