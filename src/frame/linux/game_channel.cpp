@@ -232,9 +232,15 @@ class X11EmbeddedGameWindow : public EmbeddedGameWindow {
  public:
   X11EmbeddedGameWindow(WindowId frame, ::Window socket)
       : frame_(frame), plugOwner_(GTK_WIDGET(g_object_ref_sink(gtk_plug_new(socket)))), plug_(plugOwner_.get()) {
+    // The children's container sits in a GtkLayout, which asks for no size
+    // of its own: the view's size request must not become the plug's
+    // minimum size, or the plug (and the socket around it) could not shrink
+    // when the frame fits the game window into a smaller place.
+    GtkWidget* layout = gtk_layout_new(nullptr, nullptr);
+    gtk_container_add(GTK_CONTAINER(plug_), layout);
     fixed_ = gtk_fixed_new();
-    gtk_container_add(GTK_CONTAINER(plug_), fixed_);
-    gtk_widget_show(fixed_);
+    gtk_layout_put(GTK_LAYOUT(layout), fixed_, 0, 0);
+    gtk_widget_show_all(layout);
     g_signal_connect(plug_, "size-allocate", G_CALLBACK(&X11EmbeddedGameWindow::OnSizeAllocate), this);
     g_signal_connect(plug_, "key-press-event", G_CALLBACK(&X11EmbeddedGameWindow::OnKeyPress), this);
     // The plug's own window manager close must not destroy the game window
