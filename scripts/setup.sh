@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # native build
-  build-essential cmake ninja-build pkg-config googletest libgtest-dev libgmock-dev
+  build-essential cmake ninja-build ccache pkg-config googletest libgtest-dev libgmock-dev
   libgtk-3-dev libwebkit2gtk-4.1-dev libcurl4-openssl-dev libx11-dev libxext-dev
   libssl-dev zlib1g-dev libminizip-dev libcpp-httplib-dev
   # windows build

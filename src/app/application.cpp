@@ -1,9 +1,13 @@
 #include "app/application.h"
 
-#include "app/launch_modes.h"
+#include "base/launch_mode.h"
+#include "frame/game_process.h"
+#include "frame/launcher.h"
+#include "install/uninstall.h"
 #include "platform/debug_output.h"
 #include "platform/process.h"
 #include "platform/process_services.h"
+#include "update/hand_over.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
 #include "frame/game_process.h"
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/process.h"
 
 namespace qm {

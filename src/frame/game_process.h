@@ -1,14 +1,20 @@
-// The game process: how the frame starts it, and the rules of its game window,
-// which shows the game view inside the frame of the launcher process.
+// The game process: how the frame starts it, its body, and the rules of its
+// game window, which shows the game view inside the frame of the launcher
+// process.
 #pragma once
 
 #include <optional>
 #include <string>
 
+#include "base/launch_mode.h"
 #include "frame/game_messages.h"
 #include "ui/canvas.h"
 
 namespace qm {
+
+// The game process's body: shows the game page inside the frame window that
+// its command line names.
+int RunGameProcess(const GameArguments& args);
 
 // The command line of the game process: "\"%s\" -frameWnd=%ld -gameurl=%s"
 // with the executable's path quoted, the frame's handle as a signed decimal

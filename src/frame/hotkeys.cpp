@@ -1,6 +1,6 @@
 #include "frame/hotkeys.h"
 
-#include "app/settings.h"
+#include "platform/settings.h"
 
 namespace qm {
 namespace {

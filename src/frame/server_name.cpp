@@ -1,6 +1,6 @@
 #include "frame/server_name.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace qm {
 

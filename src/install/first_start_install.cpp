@@ -1,8 +1,10 @@
 #include "install/first_start_install.h"
 
-#include "app/file_facts.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "platform/file_facts.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
 #include "install/install_shell.h"
 #include "install/packaged_files.h"
 #include "platform/files.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace qm {
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/paths.h"
-#include "app/settings.h"
+#include "base/paths.h"
+#include "platform/settings.h"
 #include "install/zip_archive.h"
 #include "platform/files.h"
 #include "platform/resources.h"

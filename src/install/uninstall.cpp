@@ -3,9 +3,11 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/launch_modes.h"
-#include "app/strings.h"
-#include "app/text.h"
+#include "install/uninstall.h"
+#include "base/string_rows.h"
+#include "platform/paths.h"
+#include "platform/resources.h"
+#include "base/text.h"
 #include "install/first_start_install.h"
 #include "install/install_shell.h"
 #include "platform/files.h"

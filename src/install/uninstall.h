@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "ui/ui_ids.h"
 
 namespace qm {
@@ -16,8 +16,12 @@ namespace qm {
 // Cancel and the close button. Any answer but kAnswerCancel goes ahead.
 using AskUser = std::function<int(const std::wstring& title, const std::wstring& text)>;
 
-// The launch mode's body, RunUninstallConfirmation(), asks in the skinned
-// message box.
+// The confirmation run's body: asks in the skinned message box and, unless
+// the answer is Cancel, starts the clean-up run from a copy of the executable.
+int RunUninstallConfirmation();
+// The clean-up run's body: removes the installation that installedExecutable
+// belongs to.
+int RunUninstallCleanUp(const std::wstring& installedExecutable);
 
 int RunUninstallConfirmation(const AskUser& ask);
 // The same with given system folders; folders.modulePath is the executable

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/zip_output.h"
 #include "platform/files.h"
 

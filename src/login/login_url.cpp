@@ -1,6 +1,7 @@
 #include "login/login_url.h"
 
-#include "app/strings.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
 
 namespace qm {
 

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace qm {
 

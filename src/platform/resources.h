@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace qm {
@@ -16,5 +17,9 @@ struct ResourceBytes {
 
 // type is the resource type's name as in res/resources.txt ("PNG", "ZIP", ...).
 std::optional<ResourceBytes> FindResourceBytes(const char* type, unsigned id);
+
+// Loads a row of the executable's own string table (language 0x0804); an
+// absent row is empty text. The rows are named in base/string_rows.h.
+std::wstring LoadStringRow(unsigned row);
 
 }  // namespace qm

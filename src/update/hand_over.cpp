@@ -1,14 +1,15 @@
 // The hand-over run: a freshly downloaded launcher, started with "-d " and the
 // installed executable's path, copies itself over that path and starts the
 // installed launcher.
+#include "update/hand_over.h"
+
 #include <chrono>
 #include <thread>
 
-#include "app/file_facts.h"
-#include "app/launch_modes.h"
-#include "app/paths.h"
-#include "app/text.h"
-#include "app/update_log.h"
+#include "platform/file_facts.h"
+#include "platform/paths.h"
+#include "base/text.h"
+#include "platform/update_log.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "update/update_exception.h"

@@ -3,11 +3,12 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/file_facts.h"
-#include "app/paths.h"
-#include "app/strings.h"
-#include "app/text.h"
-#include "app/update_log.h"
+#include "platform/file_facts.h"
+#include "platform/paths.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
+#include "base/text.h"
+#include "platform/update_log.h"
 #include "platform/files.h"
 #include "platform/process.h"
 #include "update/update_files.h"

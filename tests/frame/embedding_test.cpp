@@ -16,8 +16,8 @@
 #include <string>
 #include <thread>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "frame/game_channel.h"
 #include "frame/game_process.h"
 #include "platform/process.h"

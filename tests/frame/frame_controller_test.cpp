@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/caption_font.h"
 
 namespace qm {

@@ -18,9 +18,9 @@
 #include <memory>
 #include <string>
 
-#include "app/launch_mode.h"
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/launch_mode.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "frame/game_channel.h"
 #include "frame/game_process.h"
 #include "platform/process.h"

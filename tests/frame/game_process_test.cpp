@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/launch_mode.h"
+#include "base/launch_mode.h"
 
 namespace qm {
 namespace {

@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "app/settings.h"
+#include "platform/settings.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

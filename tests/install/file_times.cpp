@@ -4,7 +4,7 @@
 #include <windows.h>
 #else
 #include <sys/stat.h>
-#include "app/text.h"
+#include "base/text.h"
 #endif
 
 namespace qm::test {

@@ -4,9 +4,10 @@
 
 #include <filesystem>
 
-#include "app/file_facts.h"
-#include "app/settings.h"
-#include "app/text.h"
+#include "platform/file_facts.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
+#include "base/text.h"
 #include "install/install_fixture.h"
 #include "install/install_shell.h"
 #include "platform/files.h"

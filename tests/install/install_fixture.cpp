@@ -4,8 +4,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/strings.h"
-#include "app/text.h"
+#include "base/string_rows.h"
+#include "platform/paths.h"
+#include "platform/resources.h"
+#include "base/text.h"
 #include "install/first_start_install.h"
 #include "install/install_shell.h"
 #include "platform/files.h"

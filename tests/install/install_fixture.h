@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace qm::test {
 

@@ -4,7 +4,8 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
+#include "platform/paths.h"
+#include "platform/settings.h"
 #include "install/file_times.h"
 #include "install/install_fixture.h"
 #include "install/zip_archive.h"

@@ -7,7 +7,7 @@
 #else
 #include <cstdlib>
 #include <filesystem>
-#include "app/text.h"
+#include "base/text.h"
 #endif
 
 namespace qm::test {

@@ -8,12 +8,13 @@
 #include <filesystem>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "install/first_start_install.h"
 #include "install/install_fixture.h"
 #include "install/install_shell.h"
 #include "install/recycle_bin.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "support/temp_dir.h"
 
 namespace qm::test {

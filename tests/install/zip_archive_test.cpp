@@ -6,8 +6,8 @@
 #include <ctime>
 #include <filesystem>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "install/file_times.h"
 #include "install/zip_builder.h"
 #include "install/zip_output.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <map>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "install/zip_archive.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"

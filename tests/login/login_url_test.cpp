@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/strings.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
 
 namespace qm {
 namespace {

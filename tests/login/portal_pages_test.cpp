@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "frame/server_name.h"
 #include "login/game_url_catcher.h"
 #include "login/login_url.h"

@@ -1,4 +1,4 @@
-#include "app/file_facts.h"
+#include "platform/file_facts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "app/settings.h"
+#include "platform/settings.h"
 
 #include <gtest/gtest.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

@@ -1,9 +1,9 @@
-#include "app/update_log.h"
+#include "platform/update_log.h"
 
 #include <gtest/gtest.h>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

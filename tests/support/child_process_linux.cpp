@@ -8,7 +8,7 @@
 #include <chrono>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "support/temp_dir.h"
 
 extern char** environ;

@@ -6,8 +6,8 @@
 #include <random>
 #include <stdexcept>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 namespace qm::test {

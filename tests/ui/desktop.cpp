@@ -6,7 +6,7 @@
 #include <sstream>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 
 #ifdef _WIN32
 #include <windows.h>

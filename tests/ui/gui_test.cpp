@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "desktop.h"
 #include "support/temp_dir.h"
 #include "ui/message_box_layout.h"

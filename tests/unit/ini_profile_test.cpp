@@ -1,4 +1,5 @@
-#include "app/ini_profile.h"
+#include "base/ini_profile.h"
+#include "platform/ini_file.h"
 
 #include <gtest/gtest.h>
 

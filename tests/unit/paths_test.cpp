@@ -1,10 +1,11 @@
-#include "app/paths.h"
+#include "base/paths.h"
 
 #include <gtest/gtest.h>
 
 #include <map>
 
-#include "app/strings.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
 
 namespace qm {
 namespace {

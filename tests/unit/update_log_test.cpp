@@ -1,8 +1,8 @@
-#include "app/update_log.h"
+#include "platform/update_log.h"
 
 #include <gtest/gtest.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

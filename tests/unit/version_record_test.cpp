@@ -1,4 +1,4 @@
-#include "app/version_record.h"
+#include "base/version_record.h"
 
 #include <gtest/gtest.h>
 

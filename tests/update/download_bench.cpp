@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "update/update_module.h"
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "update/test_portal.h"
 
 namespace qm {

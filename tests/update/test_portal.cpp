@@ -13,7 +13,7 @@ extern char** environ;
 #include <sstream>
 #include <thread>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "update/http_access.h"
 
 namespace qm::test {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "app/file_facts.h"
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/file_facts.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 #include "update/test_portal.h"

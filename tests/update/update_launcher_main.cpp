@@ -2,8 +2,8 @@
 // hand-over body, and, where a launcher run begins, the version check that
 // the login page's first completed document runs in the full launcher.
 #include "app/application.h"
-#include "app/launch_mode.h"
-#include "app/launch_modes.h"
+#include "base/launch_mode.h"
+#include "update/hand_over.h"
 #include "platform/process.h"
 #include "update/update_module.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

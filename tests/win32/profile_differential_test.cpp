@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ini_profile.h"
+#include "platform/ini_file.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"
 

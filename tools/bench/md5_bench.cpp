@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/file_facts.h"
-#include "app/text.h"
+#include "platform/file_facts.h"
+#include "base/text.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {

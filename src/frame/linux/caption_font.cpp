@@ -5,7 +5,7 @@
 #include <set>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/linux/owners.h"
 
 namespace qm {

@@ -13,7 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "install/key_file.h"
 #include "platform/files.h"
 

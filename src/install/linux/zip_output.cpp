@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <ctime>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/linux/fd_io.h"
 #include "install/zip_archive.h"
 

@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/files.h"
 #include "platform/linux/fd_io.h"
+#include "platform/linux/owners.h"
 
 namespace qm {
 
@@ -17,41 +18,33 @@ namespace qm {
 bool CopyFileReplacing(const std::wstring& source, const std::wstring& target) {
   const std::string from = Utf8FromWide(source);
   const std::string to = Utf8FromWide(target);
-  const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return false;
+  const UniqueFd in(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in) return false;
   struct stat info {};
-  if (fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
-    const int saved = S_ISREG(info.st_mode) ? errno : EISDIR;
-    close(in);
-    errno = saved;
+  if (fstat(in.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (S_ISREG(info.st_mode) == 0) errno = EISDIR;
     return false;
   }
   const std::string temp = to + ".partial";
-  const int out = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777);
-  if (out < 0) {
-    const int saved = errno;
-    close(in);
-    errno = saved;
-    return false;
-  }
+  UniqueFd out(open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777));
+  if (!out) return false;
   char buffer[1 << 16];
   bool ok = true;
   for (;;) {
-    const ssize_t n = read(in, buffer, sizeof buffer);
+    const ssize_t n = read(in.get(), buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       ok = n == 0;
       break;
     }
-    if (!WriteAllToDescriptor(out, buffer, static_cast<size_t>(n))) {
+    if (!WriteAllToDescriptor(out.get(), buffer, static_cast<size_t>(n))) {
       ok = false;
       break;
     }
   }
   int saved = ok ? 0 : errno;
-  if (fchmod(out, info.st_mode & 07777) != 0 && ok) ok = false, saved = errno;
-  if (close(out) != 0 && ok) ok = false, saved = errno;
-  close(in);
+  if (fchmod(out.get(), info.st_mode & 07777) != 0 && ok) ok = false, saved = errno;
+  if (!CloseReportingErrors(out) && ok) ok = false, saved = errno;
   if (ok && rename(temp.c_str(), to.c_str()) != 0) ok = false, saved = errno;
   if (!ok) {
     unlink(temp.c_str());

@@ -1,4 +1,6 @@
-#include "app/file_facts.h"
+#include "platform/file_facts.h"
+
+#include "base/text.h"
 
 #include <elf.h>
 #include <openssl/evp.h>
@@ -9,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/version_record.h"
+#include "base/version_record.h"
 #include "platform/files.h"
 
 namespace qm {

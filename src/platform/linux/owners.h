@@ -41,6 +41,10 @@ struct CairoRegionDestroy {
 
 using UniqueFd = UniqueResource<owners::FdTraits>;
 
+// Closes a descriptor that was written to and reports the close's own error,
+// which is where some file systems report a failed write.
+inline bool CloseReportingErrors(UniqueFd& fd) noexcept { return ::close(fd.release()) == 0; }
+
 // A GObject reference (GdkPixbuf, WebKitWebContext, ...): one unref at the end.
 template <typename T>
 using GObjectPtr = std::unique_ptr<T, owners::GObjectUnref>;

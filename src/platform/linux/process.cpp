@@ -10,7 +10,7 @@
 #include <iterator>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 extern char** environ;
 

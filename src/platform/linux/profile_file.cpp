@@ -1,6 +1,6 @@
 #include "platform/profile_file.h"
 
-#include "app/ini_profile.h"
+#include "platform/ini_file.h"
 
 namespace qm {
 

@@ -1,7 +1,7 @@
 #include <cstring>
 
-#include "app/strings.h"
-#include "app/text.h"
+#include "base/string_rows.h"
+#include "base/text.h"
 #include "platform/linux/embedded_resources.h"
 #include "platform/resources.h"
 

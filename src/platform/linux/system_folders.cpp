@@ -4,8 +4,8 @@
 #include <fstream>
 #include <string>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/paths.h"
+#include "base/text.h"
 
 namespace qm {
 namespace {

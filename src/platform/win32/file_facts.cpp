@@ -1,4 +1,4 @@
-#include "app/file_facts.h"
+#include "platform/file_facts.h"
 
 #include <windows.h>
 #include <wincrypt.h>
@@ -6,30 +6,30 @@
 #include <cstdio>
 #include <vector>
 
+#include "base/text.h"
+#include "platform/win32/owners.h"
+
 namespace qm {
 
 bool GetFileMd5(const std::wstring& path, std::wstring& digest) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  HCRYPTPROV provider = 0;
-  HCRYPTHASH hash = 0;
-  bool ok = CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
-            CryptCreateHash(provider, CALG_MD5, 0, 0, &hash);
+  const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  UniqueCryptProv provider;
+  UniqueCryptHash hash;
+  bool ok = CryptAcquireContextW(provider.put(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT) &&
+            CryptCreateHash(provider.get(), CALG_MD5, 0, 0, hash.put());
   // The file is digested in blocks, so its size is not bounded by memory.
   std::vector<BYTE> buffer(1 << 20);
   while (ok) {
     DWORD read = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ok = false;
+    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) ok = false;
     else if (read == 0) break;
-    else ok = CryptHashData(hash, buffer.data(), read, 0);
+    else ok = CryptHashData(hash.get(), buffer.data(), read, 0);
   }
-  CloseHandle(file);
   BYTE value[16];
   DWORD length = sizeof value;
-  ok = ok && CryptGetHashParam(hash, HP_HASHVAL, value, &length, 0);
-  if (hash && !CryptDestroyHash(hash)) ok = false;
-  if (provider && !CryptReleaseContext(provider, 0)) ok = false;
+  ok = ok && CryptGetHashParam(hash.get(), HP_HASHVAL, value, &length, 0);
   if (ok) digest += HexDigest(value, length);
   return ok;
 }

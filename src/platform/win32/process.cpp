@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/win32/owners.h"
+
 namespace qm {
 
 std::wstring CurrentCommandLine() { return GetCommandLineW(); }
@@ -20,10 +22,9 @@ bool StartProcess(const std::wstring& program, const std::wstring& commandLine) 
   PROCESS_INFORMATION info{};
   const BOOL ok = CreateProcessW(program.c_str(), commandLine.empty() ? nullptr : line.data(), &process, &thread,
                                  FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &info);
-  if (!ok) return false;
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
-  return true;
+  // The new process runs on by itself: its handles are given back at once.
+  const UniqueHandle threadHandle(info.hThread), processHandle(info.hProcess);
+  return ok != FALSE;
 }
 
 void ExitProcessNow(int code) { std::exit(code); }

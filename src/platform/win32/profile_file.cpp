@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/ini_profile.h"
+#include "base/ini_profile.h"
 
 namespace qm {
 

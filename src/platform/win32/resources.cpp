@@ -1,7 +1,7 @@
 #include <windows.h>
 
-#include "app/strings.h"
-#include "app/text.h"
+#include "base/string_rows.h"
+#include "base/text.h"
 #include "platform/resources.h"
 
 namespace qm {

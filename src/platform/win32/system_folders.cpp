@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "app/paths.h"
+#include "platform/paths.h"
 
 namespace qm {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/debug_output.h"
 #include "ui/linux/skin_image.h"
 #include "ui/linux/touch_button.h"

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/debug_output.h"
 #include "platform/resources.h"
 

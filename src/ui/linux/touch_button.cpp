@@ -1,6 +1,6 @@
 #include "ui/linux/touch_button.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "ui/colour_matrix.h"
 
 namespace qm {

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/linux/fd_io.h"
 #include "update/update_exception.h"
 

@@ -1,11 +1,11 @@
-#include "app/version_record.h"
+#include "base/version_record.h"
 
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace qm {
 

@@ -1,10 +1,10 @@
-#include "app/update_log.h"
+#include "platform/update_log.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "app/paths.h"
-#include "app/text.h"
+#include "platform/paths.h"
+#include "base/text.h"
 #include "platform/files.h"
 
 namespace qm {
@@ -21,13 +21,6 @@ std::optional<LocalTime> CurrentLocalTime() {
                    parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
-std::wstring FormatUpdateLogLine(const std::optional<LocalTime>& time, const std::wstring& message) {
-  const LocalTime t = time.value_or(LocalTime{0, 0, 0, -1, -1, -1});
-  char stamp[96];
-  std::snprintf(stamp, sizeof stamp, "%2d-%2d-%2d %2d:%2d:%2d : \t", t.year, t.month, t.day, t.hour, t.minute,
-                t.second);
-  return WideFromUtf8(stamp) + L"UpdateModule\t" + message;
-}
 
 int AppendUpdateLogLine(const std::wstring& logFile, const std::wstring& message) {
   try {

@@ -1,11 +1,10 @@
-#include "app/ini_profile.h"
+#include "base/ini_profile.h"
 
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "app/text.h"
-#include "platform/files.h"
+#include "base/text.h"
 
 namespace qm::ini {
 namespace {
@@ -172,21 +171,6 @@ std::string WriteToText(const std::string& text, const std::wstring& section, co
   return out;
 }
 
-std::wstring Read(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-                  const std::wstring& fallback) {
-  std::optional<std::string> text = ReadFileBytes(file);
-  return ReadFromText(text ? *text : std::string(), section, key, fallback);
-}
 
-bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
-           const std::wstring& value) {
-  std::string text;
-  if (FileExists(file)) {
-    std::optional<std::string> read = ReadFileBytes(file);
-    if (!read) return false;
-    text = std::move(*read);
-  }
-  return ReplaceFileBytes(file, WriteToText(text, section, key, value));
-}
 
 }  // namespace qm::ini

@@ -1,7 +1,8 @@
-#include "app/settings.h"
+#include "platform/settings.h"
 
-#include "app/paths.h"
-#include "app/strings.h"
+#include "platform/paths.h"
+#include "base/string_rows.h"
+#include "platform/resources.h"
 #include "platform/profile_file.h"
 
 namespace qm {

@@ -1,9 +1,8 @@
 // Launch modes whose bodies are not built yet: each ends the run cleanly with
-// exit code 0 and one debug line. A subsystem that builds a body moves it to
-// its own folder and removes it here.
-#include "app/launch_modes.h"
+// exit code 0 and one debug line.
+#include "frame/game_process.h"
+#include "frame/launcher.h"
 #include "platform/debug_output.h"
-#include "platform/process.h"
 
 namespace qm {
 namespace {

@@ -60,14 +60,4 @@ class PathComposer {
   PathStyle style_;
 };
 
-// The system folders of this process, asked of the platform on each call.
-SystemFolders QuerySystemFolders();
-
-// The composer over this process's folders and string table.
-PathComposer CurrentPaths();
-
-// The data folder with its trailing separator. Computed on the first call and
-// kept for the life of the process; a kept empty text is computed again.
-std::wstring GetDataFolder();
-
 }  // namespace qm

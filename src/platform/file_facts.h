@@ -17,7 +17,4 @@ std::wstring GetFileVersionText(const std::wstring& path);
 
 inline constexpr wchar_t kNoVersionText[] = L"None VerSion Supprot";
 
-// Formats digest bytes as lower-case hex.
-std::wstring HexDigest(const unsigned char* bytes, size_t count);
-
 }  // namespace qm

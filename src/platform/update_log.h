@@ -5,17 +5,12 @@
 #include <optional>
 #include <string>
 
-namespace qm {
+#include "base/update_log_line.h"
 
-struct LocalTime {
-  int year, month, day, hour, minute, second;
-};
+namespace qm {
 
 // The current local time, or nothing when it cannot be determined.
 std::optional<LocalTime> CurrentLocalTime();
-
-// The line without its CR LF. Without a time, the date reads 0 and the clock -1.
-std::wstring FormatUpdateLogLine(const std::optional<LocalTime>& time, const std::wstring& message);
 
 // Appends one line to the data folder's res\update.log. Returns 0 when the
 // line was written and -1 otherwise; the res folder is never created here.

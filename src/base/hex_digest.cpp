@@ -1,4 +1,4 @@
-#include "app/file_facts.h"
+#include "base/text.h"
 
 namespace qm {
 

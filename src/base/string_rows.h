@@ -1,5 +1,6 @@
 // The rows of the string table that the launcher reads. Each row is loaded at
-// the moment of use; an absent row loads as empty text, never as an error.
+// the moment of use (LoadStringRow, platform/resources.h); an absent row loads
+// as empty text, never as an error.
 #pragma once
 
 #include <string>
@@ -23,8 +24,5 @@ enum StringRow : unsigned {
   kRowVersionQuery = 192,       // path and query of the version request
   kRowSettingsFile = 197,       // "res//systemset.ini"
 };
-
-// Loads a row of the executable's own string table (language 0x0804).
-std::wstring LoadStringRow(unsigned row);
 
 }  // namespace qm

@@ -1,4 +1,4 @@
-#include "app/launch_mode.h"
+#include "base/launch_mode.h"
 
 #include <cwctype>
 

@@ -25,4 +25,7 @@ std::wstring WideFromSingleByte(std::string_view bytes);
 // ASCII-only case folding, as the profile format matches names.
 bool EqualsIgnoreCase(std::wstring_view a, std::wstring_view b);
 
+// Formats digest bytes as lower-case hex.
+std::wstring HexDigest(const unsigned char* bytes, size_t count);
+
 }  // namespace qm

@@ -1,8 +1,8 @@
-#include "app/paths.h"
+#include "base/paths.h"
 
 #include <utility>
 
-#include "app/strings.h"
+#include "base/string_rows.h"
 
 namespace qm {
 
@@ -68,14 +68,6 @@ std::wstring PathComposer::ProgramShortcut() const {
 
 std::wstring PathComposer::UninstallShortcut() const {
   return StartMenuFolder() + Sep() + Row(kRowUninstallName) + style_.shortcutSuffix;
-}
-
-PathComposer CurrentPaths() { return PathComposer(QuerySystemFolders(), LoadStringRow, NativePathStyle()); }
-
-std::wstring GetDataFolder() {
-  static std::wstring kept;
-  if (kept.empty()) kept = CurrentPaths().DataFolder();
-  return kept;
 }
 
 }  // namespace qm

@@ -1,0 +1,8 @@
+// The launcher's body: the login window, then the game in its frame.
+#pragma once
+
+namespace qm {
+
+int RunLauncher();
+
+}  // namespace qm
