@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/ini_profile.h"
 #include "platform/ini_file.h"
 #include "platform/files.h"
 #include "support/temp_dir.h"

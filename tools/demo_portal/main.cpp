@@ -4,17 +4,30 @@
 // downloads. For tests it also offers bodies of chosen sizes and faults, and
 // a control interface to set the version answer and to read the requests seen:
 //   /control/version-answer?status=N&answer=TEXT   answers every version request so
-//   /control/reset                                 back to deciding by version
-//   /control/requests                              the requests seen, one a line
+//   /control/reset                                 back to deciding by version; forgets
+//                                                  requests, counts and sessions
+//   /control/requests                              the requests seen, one a line, in order
+//   /control/counts                                "N PATH" for every path requested
+//   /control/count?path=P  (or ?prefix=P)          how often P (or paths starting with P)
+//                                                  was requested
+//   /control/sessions                              "ID ACCOUNT SERVER" for every login
+//   /control/auto-login?login=ACCOUNT@SERVER       the login page logs in by itself
+//                                                  (without login=: it no longer does)
 //   /control/quit                                  ends the server
-// and the pages the launcher shows: the login page under
-//   /client/gamecode/qmr/skin/as/mac/<MAC text>/
-// whose "进入游戏" navigates to the game page
-//   /qmr/play_gamecode/svname/<server name>/?uid=<account>
-// (or, without script, /qmr/play_gamecode?svname=<server name>&uid=<account>).
+// and the portal's pages (their files are in pages/, compiled in):
+//   /client/gamecode/qmr/skin/as/mac/<MAC text>/   the login page, 690 x 452
+//   /qmr/login (POST or GET: account, password, svname, remember, format=json)
+//                                                  checks a login, sets the session
+//                                                  cookie "qm_session" and leads to
+//   /qmr/play_gamecode/svname/<server name>/?uid=<account>   the game page
+//     (also /qmr/play_gamecode?svname=<server name>&uid=<account>)
+//   /qmr/news /qmr/help /qmr/cookie /qmr/frame     the pages the game page links to
+//   /static/<file>                                 the pages' style sheets and scripts
 //
 //   demo_portal [--port N] [--port-file PATH] [--files DIR]
 //               [--latest-version V --latest-file NAME] [--lifetime SECONDS]
+//               [--auto-login ACCOUNT@SERVER] [--pages DIR]
+#include <httplib.h>
 #include <httplib.h>
 
 #include <algorithm>
@@ -23,7 +36,9 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sstream>
@@ -31,7 +46,33 @@
 #include <thread>
 #include <vector>
 
+#include "embedded_pages.h"
+#include "portal_site.h"
+
 namespace {
+
+using portal::HtmlEscape;
+using portal::JsonString;
+
+const char kUsage[] =
+    "usage: demo_portal [--port N] [--port-file PATH] [--files DIR]\n"
+    "                   [--latest-version V --latest-file NAME] [--lifetime SECONDS]\n"
+    "                   [--auto-login ACCOUNT@SERVER] [--pages DIR]\n"
+    "\n"
+    "  --port N              listen on 127.0.0.1:N (default 18614; 0 picks a free port)\n"
+    "  --port-file PATH      write the port to PATH once listening\n"
+    "  --files DIR           serve DIR under /download/\n"
+    "  --latest-version V    offer /download/NAME to clients older than V\n"
+    "  --latest-file NAME\n"
+    "  --lifetime SECONDS    stop after SECONDS (default: run until /control/quit)\n"
+    "  --auto-login A@S      the login page fills in account A, chooses server S and\n"
+    "                        presses its button about a second after it has loaded\n"
+    "  --pages DIR           serve the page files from DIR instead of the built-in ones\n"
+    "\n"
+    "Pages: /client/gamecode/qmr/skin/as/mac/<MAC text>/ (login), /qmr/play_gamecode/svname/<server>/?uid=<account>\n"
+    "(game), /qmr/news, /qmr/help, /qmr/cookie, /qmr/frame. Control: /control/requests, /control/counts,\n"
+    "/control/count?path=P|prefix=P, /control/sessions, /control/auto-login?login=A@S, /control/version-answer,\n"
+    "/control/reset, /control/quit.\n";
 
 struct Options {
   int port = 18614;
@@ -40,11 +81,20 @@ struct Options {
   std::string latestVersion;
   std::string latestFile;
   int lifetimeSeconds = 0;
+  std::optional<portal::LoginForm> autoLogin;
+  std::string pagesDir;
 };
 
 struct ForcedAnswer {
   int status = 200;
   std::string body;
+};
+
+// A login the portal accepted; the session cookie names it.
+struct Session {
+  std::string account;
+  std::string server;
+  std::string loginTime;  // "HH:MM:SS", local time
 };
 
 // Everything the handlers share.
@@ -53,7 +103,11 @@ struct State {
   std::condition_variable wake;
   bool stopping = false;
   std::optional<ForcedAnswer> forced;
-  std::vector<std::string> requests;
+  std::vector<std::string> requests;      // "METHOD TARGET", in arrival order
+  std::map<std::string, int> pathCounts;  // by path as sent (percent-encoded)
+  std::map<std::string, std::string> decodedPaths;  // sent path -> decoded path
+  std::map<std::string, Session> sessions;
+  std::optional<portal::LoginForm> autoLogin;
   int port = 0;
 };
 
@@ -82,100 +136,73 @@ size_t SizeParam(const httplib::Request& req, const char* name, size_t fallback)
                              : fallback;
 }
 
-// Text for an HTML page: markup characters escaped.
-std::string HtmlEscape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+// The page files: the ones compiled in, or those of a folder given with
+// --pages (read at every request, so edits show on reload).
+class PageFiles {
+ public:
+  explicit PageFiles(std::string folder) : folder_(std::move(folder)) {}
+
+  std::optional<std::string> Read(const std::string& name) const {
+    if (!folder_.empty()) {
+      std::ifstream in(folder_ + "/" + name, std::ios::binary);
+      if (!in) return std::nullopt;
+      std::ostringstream text;
+      text << in.rdbuf();
+      return text.str();
     }
+    for (size_t i = 0; i < portal::kEmbeddedPageCount; ++i) {
+      const portal::EmbeddedPage& page = portal::kEmbeddedPages[i];
+      if (name == page.name) return std::string(reinterpret_cast<const char*>(page.bytes), page.size);
+    }
+    return std::nullopt;
   }
-  return out;
-}
 
-// The servers the login page offers.
-const char* const kServers[] = {"一区", "二区", "三区"};
-
-// The login page, shown by the launcher at 690 x 452 pixels below the 61
-// pixels of its dialog's caption: no scroll bars, nothing loaded from outside.
-std::string LoginPage(const std::string& macText) {
-  std::string servers;
-  for (size_t i = 0; i < sizeof kServers / sizeof kServers[0]; ++i) {
-    servers += std::string("<label><input type=\"radio\" name=\"svname\" value=\"") + kServers[i] + "\"" +
-               (i == 0 ? " checked" : "") + "> " + kServers[i] + "</label>";
-  }
-  return R"(<!DOCTYPE html>
-<html lang="zh-CN"><head><meta charset="utf-8"><title>Quellmoor 登录</title>
-<style>
-html,body{margin:0;padding:0;width:690px;height:452px;overflow:hidden;}
-body{font:14px "Microsoft YaHei",sans-serif;color:#f3e9c6;
- background:linear-gradient(160deg,#2b1d12 0%,#4a2f18 55%,#1d140c 100%);}
-.box{position:absolute;left:195px;top:40px;width:300px;padding:22px 24px;border:1px solid #b98d4a;
- border-radius:6px;background:rgba(20,12,6,.78);box-shadow:0 0 18px #000;}
-h1{margin:0 0 16px;font-size:24px;text-align:center;color:#ffd98a;letter-spacing:4px;}
-.row{margin:0 0 12px;}
-.row input[type=text],.row input[type=password]{width:100%;box-sizing:border-box;padding:7px;
- border:1px solid #8a6a3a;border-radius:3px;background:#fff8e8;font-size:14px;}
-.servers label{margin-right:14px;cursor:pointer;}
-button{width:100%;padding:9px;border:0;border-radius:3px;font-size:17px;color:#3a2408;cursor:pointer;
- background:linear-gradient(#ffe08a,#d9a23c);}
-#msg{height:18px;margin:8px 0 0;color:#ff9a7a;text-align:center;}
-.foot{position:absolute;left:0;right:0;bottom:10px;text-align:center;font-size:12px;color:#a08a66;}
-</style></head><body>
-<form class="box" id="login" method="get" action="/qmr/play_gamecode">
-<h1>Quellmoor</h1>
-<div class="row"><input type="text" name="uid" id="uid" placeholder="账号" autocomplete="username"></div>
-<div class="row"><input type="password" id="pwd" placeholder="密码" autocomplete="current-password"></div>
-<div class="row servers">)" + servers + R"(</div>
-<button type="submit" id="play">进入游戏</button>
-<div id="msg"></div>
-</form>
-<div class="foot">Tarnwick 游戏平台 · 本机 )" + HtmlEscape(macText.empty() ? "未知" : macText) + R"(</div>
-<script>
-document.getElementById('login').onsubmit = function () {
-  var uid = document.getElementById('uid').value;
-  if (!uid) { document.getElementById('msg').textContent = '请输入账号'; return false; }
-  var sv = document.querySelector('input[name=svname]:checked').value;
-  location.href = '/qmr/play_gamecode/svname/' + encodeURIComponent(sv) + '/?uid=' + encodeURIComponent(uid);
-  return false;
+ private:
+  std::string folder_;
 };
-</script>
-</body></html>
-)";
+
+// The path of a request target, as sent: everything before the query.
+std::string TargetPath(const std::string& target) { return target.substr(0, target.find('?')); }
+
+std::string LocalClockTime() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%H:%M:%S", &local);
+  return text;
 }
 
-// The game page: fills the launcher's game window.
-std::string GamePage(const std::string& server, const std::string& account) {
-  const std::string name = HtmlEscape(server.empty() ? "未知服务器" : server);
-  return R"(<!DOCTYPE html>
-<html lang="zh-CN"><head><meta charset="utf-8"><title>Quellmoor - )" + name + R"(</title>
-<style>
-html,body{margin:0;height:100%;overflow:hidden;}
-body{font:15px "Microsoft YaHei",sans-serif;color:#f3e9c6;background:radial-gradient(circle at 50% 40%,#3c5a2a,#10180c);}
-.hud{position:absolute;left:0;right:0;top:0;padding:8px 14px;background:rgba(0,0,0,.45);}
-.stage{position:absolute;left:50%;top:50%;transform:translate(-50%,-50%);text-align:center;}
-.stage h1{margin:0 0 10px;font-size:40px;color:#ffd98a;letter-spacing:6px;}
-.dot{display:inline-block;width:10px;height:10px;margin:0 4px;border-radius:5px;background:#ffd98a;
- animation:pulse 1.2s infinite;}
-.dot:nth-child(2){animation-delay:.4s}.dot:nth-child(3){animation-delay:.8s}
-@keyframes pulse{0%,100%{opacity:.2}50%{opacity:1}}
-</style></head><body>
-<div class="hud">[ )" + name + R"( ] 欢迎，)" + HtmlEscape(account.empty() ? "勇士" : account) + R"(</div>
-<div class="stage"><h1>Quellmoor</h1><p id="state">游戏加载中</p>
-<p><span class="dot"></span><span class="dot"></span><span class="dot"></span></p></div>
-</body></html>
-)";
+std::string AutoLoginJson(const std::optional<portal::LoginForm>& login) {
+  if (!login) return "null";
+  return "{\"account\":" + JsonString(login->account) + ",\"password\":" + JsonString(login->password) +
+         ",\"server\":" + JsonString(login->server) + "}";
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+// The server choices of the login page; the chosen one (or the first open
+// one) is checked, servers under maintenance cannot be chosen.
+std::string ServerChoices(const std::string& chosen) {
+  const bool chosenIsOpen = portal::FindGameServer(chosen) && portal::FindGameServer(chosen)->open;
+  std::string html;
+  bool checked = false;
+  for (const portal::GameServer& server : portal::GameServers()) {
+    const bool check = server.open && !checked && (!chosenIsOpen || chosen == server.name);
+    checked = checked || check;
+    html += std::string("<label class=\"sv ") + server.style + "\"><input type=\"radio\" name=\"svname\" value=\"" +
+            HtmlEscape(server.name) + "\"" + (check ? " checked" : "") + (server.open ? "" : " disabled") +
+            "><span class=\"sv-name\">" + HtmlEscape(server.name) + "</span><span class=\"sv-badge\">" +
+            server.badge + "</span></label>\n";
+  }
+  return html;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
-    if (i + 1 >= argc) return false;
+    if (i + 1 >= argc) {
+      error = arg + " needs a value";
+      return false;
+    }
     const std::string value = argv[++i];
     if (arg == "--port") options.port = std::atoi(value.c_str());
     else if (arg == "--port-file") options.portFile = value;
@@ -183,7 +210,22 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     else if (arg == "--latest-version") options.latestVersion = value;
     else if (arg == "--latest-file") options.latestFile = value;
     else if (arg == "--lifetime") options.lifetimeSeconds = std::atoi(value.c_str());
-    else return false;
+    else if (arg == "--pages") options.pagesDir = value;
+    else if (arg == "--auto-login") {
+      options.autoLogin = portal::ParseAutoLogin(value);
+      const std::string problem = options.autoLogin ? portal::CheckLogin(*options.autoLogin) : "not ACCOUNT@SERVER";
+      if (!problem.empty()) {
+        error = "--auto-login " + value + ": " + problem + " (servers:";
+        for (const portal::GameServer& server : portal::GameServers()) {
+          if (server.open) error += std::string(" ") + server.name;
+        }
+        error += ")";
+        return false;
+      }
+    } else {
+      error = "unknown option " + arg;
+      return false;
+    }
   }
   return true;
 }
@@ -191,23 +233,55 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
   Options options;
-  if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr,
-                 "usage: demo_portal [--port N] [--port-file PATH] [--files DIR] "
-                 "[--latest-version V --latest-file NAME] [--lifetime SECONDS]\n");
+  std::string optionError;
+  if (!ParseOptions(argc, argv, options, optionError)) {
+    std::fprintf(stderr, "demo_portal: %s\n%s", optionError.c_str(), kUsage);
+    return 2;
+  }
+  const PageFiles pages(options.pagesDir);
+  if (!pages.Read("login.html")) {
+    std::fprintf(stderr, "demo_portal: no login.html in %s\n", options.pagesDir.c_str());
     return 2;
   }
   State state;
+  state.autoLogin = options.autoLogin;
   httplib::Server server;
 
   server.set_pre_routing_handler([&](const httplib::Request& req, httplib::Response&) {
     if (req.path.rfind("/control/", 0) != 0) {
       std::lock_guard<std::mutex> lock(state.mutex);
       state.requests.push_back(req.method + " " + req.target);
+      const std::string path = TargetPath(req.target);
+      ++state.pathCounts[path];
+      state.decodedPaths[path] = req.path;
     }
     return httplib::Server::HandlerResponse::Unhandled;
   });
+
+  // A page file filled with values, never cached (so every visit reaches
+  // the request log). A missing file or placeholder is the portal's own
+  // fault and answers 500.
+  auto sendPage = [&](httplib::Response& res, const std::string& name,
+                      const std::map<std::string, std::string>& values) {
+    const std::optional<std::string> text = pages.Read(name);
+    std::vector<std::string> missing;
+    const std::string html = text ? portal::FillTemplate(*text, values, &missing) : std::string();
+    if (!text || !missing.empty()) {
+      res.status = 500;
+      res.set_content("demo_portal: page " + name + (text ? " has no value for {{" + missing[0] + "}}" : " missing"),
+                      "text/plain; charset=utf-8");
+      return;
+    }
+    res.set_header("Cache-Control", "no-store");
+    res.set_content(html, "text/html; charset=utf-8");
+  };
 
   // The version endpoint: a download URL for clients older than the offered
   // build, "-1" for every other client.
@@ -242,6 +316,9 @@ int main(int argc, char** argv) {
     std::lock_guard<std::mutex> lock(state.mutex);
     state.forced.reset();
     state.requests.clear();
+    state.pathCounts.clear();
+    state.decodedPaths.clear();
+    state.sessions.clear();
     res.set_content("ok", "text/plain");
   });
   server.Get("/control/requests", [&](const httplib::Request&, httplib::Response& res) {
@@ -249,6 +326,56 @@ int main(int argc, char** argv) {
     std::string text;
     for (const std::string& line : state.requests) text += line + "\n";
     res.set_content(text, "text/plain");
+  });
+  server.Get("/control/counts", [&](const httplib::Request&, httplib::Response& res) {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    std::string text;
+    for (const auto& [path, count] : state.pathCounts) text += std::to_string(count) + " " + path + "\n";
+    res.set_content(text, "text/plain; charset=utf-8");
+  });
+  // A path matches as sent (percent-encoded) or decoded, so a test can ask
+  // for "/qmr/play_gamecode/svname/烈焰一区/" either way.
+  server.Get("/control/count", [&](const httplib::Request& req, httplib::Response& res) {
+    const bool byPrefix = req.has_param("prefix");
+    const std::string wanted = req.get_param_value(byPrefix ? "prefix" : "path");
+    if (wanted.empty()) {
+      res.status = 400;
+      res.set_content("give path=P or prefix=P", "text/plain");
+      return;
+    }
+    auto matches = [&](const std::string& path) {
+      return byPrefix ? path.rfind(wanted, 0) == 0 : path == wanted;
+    };
+    std::lock_guard<std::mutex> lock(state.mutex);
+    int total = 0;
+    for (const auto& [path, count] : state.pathCounts) {
+      if (matches(path) || matches(state.decodedPaths[path])) total += count;
+    }
+    res.set_content(std::to_string(total), "text/plain");
+  });
+  server.Get("/control/sessions", [&](const httplib::Request&, httplib::Response& res) {
+    std::lock_guard<std::mutex> lock(state.mutex);
+    std::string text;
+    for (const auto& [id, session] : state.sessions) {
+      text += id + " " + session.account + " " + session.server + "\n";
+    }
+    res.set_content(text, "text/plain; charset=utf-8");
+  });
+  server.Get("/control/auto-login", [&](const httplib::Request& req, httplib::Response& res) {
+    const std::string text = req.get_param_value("login");
+    std::optional<portal::LoginForm> login;
+    if (!text.empty()) {
+      login = portal::ParseAutoLogin(text);
+      const std::string problem = login ? portal::CheckLogin(*login) : "not ACCOUNT@SERVER";
+      if (!problem.empty()) {
+        res.status = 400;
+        res.set_content(problem, "text/plain; charset=utf-8");
+        return;
+      }
+    }
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.autoLogin = login;
+    res.set_content(login ? "on" : "off", "text/plain");
   });
   server.Get("/control/quit", [&](const httplib::Request&, httplib::Response& res) {
     res.set_content("bye", "text/plain");
@@ -259,16 +386,145 @@ int main(int argc, char** argv) {
     state.wake.notify_all();
   });
 
-  // The login page and the game page.
+  // The pages' style sheets and scripts.
+  server.Get(R"(/static/([a-z_]+\.(css|js)))", [&](const httplib::Request& req, httplib::Response& res) {
+    const std::optional<std::string> text = pages.Read(req.matches[1]);
+    if (!text) {
+      res.status = 404;
+      res.set_content("not found", "text/plain");
+      return;
+    }
+    res.set_header("Cache-Control", "no-cache");
+    res.set_content(*text, req.matches[2] == "css" ? "text/css; charset=utf-8" : "text/javascript; charset=utf-8");
+  });
+
+  // The login page. It remembers the account of a login with "remember me"
+  // through the qm_account cookie.
   server.Get(R"(/client/gamecode/qmr/skin/as/mac/([0-9A-Fa-f-]*)/)",
              [&](const httplib::Request& req, httplib::Response& res) {
-               res.set_content(LoginPage(req.matches[1]), "text/html; charset=utf-8");
+               const auto cookies = portal::ParseCookieHeader(req.get_header_value("Cookie"));
+               const auto remembered = cookies.find("qm_account");
+               const std::string account =
+                   remembered == cookies.end() ? std::string() : portal::PercentDecode(remembered->second);
+               const auto lastServer = cookies.find("qm_server");
+               std::optional<portal::LoginForm> autoLogin;
+               {
+                 std::lock_guard<std::mutex> lock(state.mutex);
+                 autoLogin = state.autoLogin;
+               }
+               const std::string mac = req.matches[1];
+               sendPage(res, "login.html",
+                        {{"MAC", HtmlEscape(mac.empty() ? "未知" : mac)},
+                         {"ACCOUNT", HtmlEscape(account)},
+                         {"REMEMBER", account.empty() ? "" : "checked"},
+                         {"SERVERS", ServerChoices(lastServer == cookies.end()
+                                                       ? std::string()
+                                                       : portal::PercentDecode(lastServer->second))},
+                         {"CONFIG", "{\"login\":\"/qmr/login\",\"play\":\"/qmr/play_gamecode/svname/\",\"autoLogin\":" +
+                                        AutoLoginJson(autoLogin) + "}"}});
              });
+  // Anyone who opens the portal's address lands on the login page.
+  server.Get("/", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect("/client/gamecode/qmr/skin/as/mac//");
+  });
+
+  // The login: checks the form, starts a session and leads to the game page.
+  // The page's script asks with format=json and navigates itself; a plain
+  // form post gets a redirect.
+  auto login = [&](const httplib::Request& req, httplib::Response& res) {
+    const portal::LoginForm form{req.get_param_value("account"), req.get_param_value("password"),
+                                 req.get_param_value("svname")};
+    const bool json = req.get_param_value("format") == "json";
+    const std::string problem = portal::CheckLogin(form);
+    res.set_header("Cache-Control", "no-store");
+    if (!problem.empty()) {
+      res.status = 400;
+      if (json) {
+        res.set_content("{\"ok\":false,\"message\":" + JsonString(problem) + "}", "application/json");
+      } else {
+        res.set_content("<!DOCTYPE html><meta charset=\"utf-8\"><title>登录失败</title><p>" + HtmlEscape(problem) +
+                            "</p><p><a href=\"javascript:history.back()\">返回</a></p>",
+                        "text/html; charset=utf-8");
+      }
+      return;
+    }
+    const std::string id = portal::NewSessionId();
+    {
+      std::lock_guard<std::mutex> lock(state.mutex);
+      state.sessions[id] = Session{form.account, form.server, LocalClockTime()};
+    }
+    res.set_header("Set-Cookie", "qm_session=" + id + "; Path=/; HttpOnly; SameSite=Lax");
+    const std::string remember = req.get_param_value("remember");
+    if (!remember.empty() && remember != "0") {
+      res.set_header("Set-Cookie", "qm_account=" + portal::EncodeUriComponent(form.account) +
+                                       "; Path=/; Max-Age=2592000; SameSite=Lax");
+    } else {
+      res.set_header("Set-Cookie", "qm_account=; Path=/; Max-Age=0; SameSite=Lax");
+    }
+    res.set_header("Set-Cookie", "qm_server=" + portal::EncodeUriComponent(form.server) +
+                                     "; Path=/; Max-Age=2592000; SameSite=Lax");
+    const std::string gamePath = portal::GamePath(form.server, form.account);
+    if (json) {
+      res.set_content("{\"ok\":true,\"url\":" + JsonString(gamePath) + ",\"session\":" + JsonString(id) + "}",
+                      "application/json");
+    } else {
+      res.set_redirect(gamePath, 303);
+    }
+  };
+  server.Post("/qmr/login", login);
+  server.Get("/qmr/login", login);
+
+  // The game page shows the session its cookie names.
+  auto gamePage = [&](const httplib::Request& req, httplib::Response& res, const std::string& serverName) {
+    const auto cookies = portal::ParseCookieHeader(req.get_header_value("Cookie"));
+    const auto cookie = cookies.find("qm_session");
+    std::string session;
+    if (cookie == cookies.end()) {
+      session = "<span id=\"session-id\" class=\"none\">没有会话 cookie</span>";
+    } else {
+      std::optional<Session> known;
+      {
+        std::lock_guard<std::mutex> lock(state.mutex);
+        const auto found = state.sessions.find(cookie->second);
+        if (found != state.sessions.end()) known = found->second;
+      }
+      session = "qm_session = <code id=\"session-id\">" + HtmlEscape(cookie->second) + "</code><br>";
+      session += known ? HtmlEscape(known->account) + " · " + HtmlEscape(known->server) + " · 登录于 " +
+                             known->loginTime
+                       : std::string("<span class=\"none\">这个会话不是本服务器发出的</span>");
+    }
+    const std::string account = req.get_param_value("uid");
+    sendPage(res, "game.html",
+             {{"SERVER", HtmlEscape(serverName.empty() ? "未知服务器" : serverName)},
+              {"ACCOUNT", HtmlEscape(account.empty() ? "勇士" : account)},
+              {"SESSION", session},
+              {"CONFIG", "{\"account\":" + JsonString(account) + ",\"server\":" + JsonString(serverName) + "}"}});
+  };
   server.Get(R"(/qmr/play_gamecode/svname/([^/]*)/)", [&](const httplib::Request& req, httplib::Response& res) {
-    res.set_content(GamePage(req.matches[1], req.get_param_value("uid")), "text/html; charset=utf-8");
+    gamePage(req, res, req.matches[1]);
   });
   server.Get("/qmr/play_gamecode", [&](const httplib::Request& req, httplib::Response& res) {
-    res.set_content(GamePage(req.get_param_value("svname"), req.get_param_value("uid")), "text/html; charset=utf-8");
+    gamePage(req, res, req.get_param_value("svname"));
+  });
+
+  // The pages the game page links to.
+  server.Get("/qmr/news", [&](const httplib::Request&, httplib::Response& res) { sendPage(res, "news.html", {}); });
+  server.Get("/qmr/help", [&](const httplib::Request&, httplib::Response& res) { sendPage(res, "help.html", {}); });
+  server.Get("/qmr/frame", [&](const httplib::Request&, httplib::Response& res) { sendPage(res, "frame.html", {}); });
+  // Sets the cookie qm_visits (one more each visit) and shows the cookies
+  // the request brought.
+  server.Get("/qmr/cookie", [&](const httplib::Request& req, httplib::Response& res) {
+    const std::string header = req.get_header_value("Cookie");
+    const auto cookies = portal::ParseCookieHeader(header);
+    const auto visits = cookies.find("qm_visits");
+    const int count = (visits == cookies.end() ? 0 : std::atoi(visits->second.c_str())) + 1;
+    std::string received;
+    for (const auto& [name, value] : cookies) {
+      received += "<li><code>" + HtmlEscape(name) + "=" + HtmlEscape(value) + "</code></li>";
+    }
+    if (received.empty()) received = "<li class=\"none\">这次请求没有带 cookie</li>";
+    res.set_header("Set-Cookie", "qm_visits=" + std::to_string(count) + "; Path=/; Max-Age=86400; SameSite=Lax");
+    sendPage(res, "cookie.html", {{"VISITS", std::to_string(count)}, {"RECEIVED", received}});
   });
 
   // Bodies for tests: n pattern bytes with Content-Length, or chunked without.

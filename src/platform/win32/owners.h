@@ -65,6 +65,8 @@ using UniqueFileHandle = UniqueResource<owners::FileHandleTraits>;
 using UniqueFindHandle = UniqueResource<owners::FindHandleTraits>;
 using UniqueHKey = UniqueResource<owners::NullTraits<HKEY, ::RegCloseKey>>;
 using UniqueHInternet = UniqueResource<owners::NullTraits<HINTERNET, ::InternetCloseHandle>>;
+// An enumeration of the WinInet URL cache (FindFirstUrlCacheEntryW).
+using UniqueUrlCacheFind = UniqueResource<owners::NullTraits<HANDLE, ::FindCloseUrlCache>>;
 using UniqueCryptProv = UniqueResource<owners::CryptProvTraits>;
 using UniqueCryptHash = UniqueResource<owners::CryptHashTraits>;
 using UniqueHGlobal = UniqueResource<owners::NullTraits<HGLOBAL, ::GlobalFree>>;

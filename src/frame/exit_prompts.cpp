@@ -1,0 +1,35 @@
+#include "frame/exit_prompts.h"
+
+#include "base/string_rows.h"
+#include "platform/resources.h"
+#include "ui/message_box.h"
+
+namespace qm {
+
+PromptTexts QuitPromptTexts(const std::wstring& launcherTitle) {
+  return {L"关闭提示", L"是否退出" + launcherTitle + L"？"};
+}
+
+PromptTexts QuitPromptTexts() { return QuitPromptTexts(LoadStringRow(kRowLauncherTitle)); }
+
+PromptTexts ChooseServerPromptTexts() { return {L"选服", L"是否退出当前区服，重新选择新区服？"}; }
+
+bool PromptAnswerProceeds(int answer) { return answer == IDOK; }
+
+PromptRunner SkinnedPromptRunner(PromptOwner owner) {
+  return [owner](const PromptTexts& texts) {
+    CCustomMessageBox box(owner);
+    box.SetTexts(texts.title, texts.text);
+    return box.DoModal();
+  };
+}
+
+bool QuitPrompt(const PromptRunner& ask) { return PromptAnswerProceeds(ask(QuitPromptTexts())); }
+
+bool ChooseServerPrompt(const PromptRunner& ask) { return PromptAnswerProceeds(ask(ChooseServerPromptTexts())); }
+
+bool QuitPrompt(PromptOwner owner) { return QuitPrompt(SkinnedPromptRunner(owner)); }
+
+bool ChooseServerPrompt(PromptOwner owner) { return ChooseServerPrompt(SkinnedPromptRunner(owner)); }
+
+}  // namespace qm

@@ -1,0 +1,50 @@
+// The frame's two questions before it ends itself: the quit prompt (close
+// button 1001, tray item "退出", Alt+F4) and the choose-server prompt (button
+// 1007), both in the skinned message box. Each answers whether to go ahead;
+// only OK goes ahead. What going ahead means (tray icon, game window, a new
+// launcher) is the frame's part.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace qm {
+
+// The message box's owner as CCustomMessageBox takes it (an HWND or a
+// GtkWindow* as an integer; 0: centred over the screen). The box's header is
+// not included here: its own NativeWindow alias would clash with the platform
+// one in files that use both.
+using PromptOwner = std::uintptr_t;
+
+constexpr unsigned kQuitButtonCommand = 1001;
+constexpr unsigned kChooseServerButtonCommand = 1007;
+
+struct PromptTexts {
+  std::wstring title;
+  std::wstring text;
+  bool operator==(const PromptTexts& o) const { return title == o.title && text == o.text; }
+};
+
+// "关闭提示" / "是否退出%s？" with the launcher title (string row 107).
+PromptTexts QuitPromptTexts();
+PromptTexts QuitPromptTexts(const std::wstring& launcherTitle);
+// "选服" / "是否退出当前区服，重新选择新区服？".
+PromptTexts ChooseServerPromptTexts();
+
+// Only the message box's OK (IDOK) goes ahead.
+bool PromptAnswerProceeds(int answer);
+
+// Shows the question and returns the box's answer (IDOK, IDCANCEL).
+using PromptRunner = std::function<int(const PromptTexts& texts)>;
+// The skinned message box (CCustomMessageBox: SetTexts, DoModal) centred
+// over owner (0: over the screen).
+PromptRunner SkinnedPromptRunner(PromptOwner owner);
+
+// Ask the question and answer whether the frame goes ahead.
+bool QuitPrompt(const PromptRunner& ask);
+bool ChooseServerPrompt(const PromptRunner& ask);
+bool QuitPrompt(PromptOwner owner);
+bool ChooseServerPrompt(PromptOwner owner);
+
+}  // namespace qm

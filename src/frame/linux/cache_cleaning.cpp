@@ -1,0 +1,132 @@
+// The Linux passes over the WebKitGTK engine of the game view.
+//
+// Why this is safe while the game process runs: the game view's engine (its
+// network process holds the cookie database and the disk cache) belongs to
+// the game process, not to the launcher. The launcher therefore never deletes
+// the engine's website data itself. The first pass is the caller's
+// clearWebsiteData step, which asks the engine that owns the data to remove
+// everything but cookies through its own API (the game process does it on the
+// frame's request over the game channel, WebView::ClearWebsiteDataExceptCookies),
+// so the engine updates its databases and in-memory state together. The second
+// pass deletes files only inside the engine's HTTP disk cache folder, whose
+// records the engine treats as a cache: a record that is gone is a cache miss,
+// and a file the network process still holds open stays readable by it until
+// closed. SQLite databases (where cookies and storage live) are never deleted
+// by the folder pass even if one is found there, and links are removed, never
+// followed out of the folder.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include <dirent.h>
+#include <glib.h>
+
+#include "base/text.h"
+#include "frame/cache_cleaning.h"
+#include "platform/linux/owners.h"
+
+namespace qm {
+
+namespace {
+
+struct DirCloser {
+  void operator()(DIR* dir) const noexcept { closedir(dir); }
+};
+using UniqueDir = std::unique_ptr<DIR, DirCloser>;
+
+bool EndsWith(const std::wstring& text, const std::wstring& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Waits for the engine's done call, which may come from any thread, or
+// arrive after the worker stopped waiting.
+struct WaitState {
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool done = false;
+  bool ok = false;
+};
+
+// The step runs on the main loop's thread (the engine and the game channel
+// live there); the worker waits here for its done call.
+struct WebsiteDataRequest {
+  std::function<void(std::function<void(bool ok)> done)> step;
+  std::shared_ptr<WaitState> state;
+};
+
+gboolean RunWebsiteDataStep(gpointer data) {
+  std::unique_ptr<WebsiteDataRequest> request(static_cast<WebsiteDataRequest*>(data));
+  auto state = request->state;
+  request->step([state](bool ok) {
+    std::lock_guard<std::mutex> lock(state->mutex);
+    if (state->done) return;
+    state->done = true;
+    state->ok = ok;
+    state->changed.notify_all();
+  });
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+bool ClearEngineCacheEntries(const CacheCleaningJob& job, const CacheTraceSink&) {
+  if (!job.clearWebsiteData) return false;
+  auto state = std::make_shared<WaitState>();
+  g_idle_add(&RunWebsiteDataStep, new WebsiteDataRequest{job.clearWebsiteData, state});
+  std::unique_lock<std::mutex> lock(state->mutex);
+  state->changed.wait_for(lock, std::chrono::seconds(kWebsiteDataWaitSeconds), [&] { return state->done; });
+  return state->done && state->ok;
+}
+
+std::optional<std::wstring> LocateInternetCacheFolder() { return std::nullopt; }
+
+namespace cache_files {
+
+bool List(const std::wstring& folder, std::vector<CacheFolderEntry>* entries) {
+  const std::string path = Utf8FromWide(folder);
+  UniqueDir dir(opendir(path.c_str()));
+  if (!dir) return false;
+  while (const dirent* item = readdir(dir.get())) {
+    const std::string name = item->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat facts {};
+    // lstat: a link to a folder is removed as a link, never followed.
+    if (lstat((path + "/" + name).c_str(), &facts) != 0) continue;
+    entries->push_back({WideFromUtf8(name), S_ISDIR(facts.st_mode)});
+  }
+  return true;
+}
+
+std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"/" + name; }
+
+void ClearReadOnly(const std::wstring& path) {
+  const std::string p = Utf8FromWide(path);
+  struct stat facts {};
+  if (lstat(p.c_str(), &facts) != 0 || S_ISLNK(facts.st_mode)) return;
+  if (!(facts.st_mode & S_IWUSR)) chmod(p.c_str(), (facts.st_mode & 07777) | S_IWUSR);
+}
+
+bool DeleteOne(const std::wstring& path, long* errorCode) {
+  if (unlink(Utf8FromWide(path).c_str()) == 0) return true;
+  *errorCode = errno;
+  return false;
+}
+
+bool RemoveEmptyFolder(const std::wstring& path) { return rmdir(Utf8FromWide(path).c_str()) == 0; }
+
+bool IsEngineDatabase(const std::wstring& name) {
+  for (const wchar_t* tail : {L".sqlite", L".sqlite-wal", L".sqlite-shm", L".sqlite-journal", L".db", L".db-wal",
+                              L".db-shm", L".db-journal"}) {
+    if (EndsWith(name, tail)) return true;
+  }
+  return false;
+}
+
+}  // namespace cache_files
+
+}  // namespace qm
