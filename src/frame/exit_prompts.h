@@ -5,17 +5,16 @@
 // launcher) is the frame's part.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 
+#include "platform/native_window.h"
+
 namespace qm {
 
-// The message box's owner as CCustomMessageBox takes it (an HWND or a
-// GtkWindow* as an integer; 0: centred over the screen). The box's header is
-// not included here: its own NativeWindow alias would clash with the platform
-// one in files that use both.
-using PromptOwner = std::uintptr_t;
+// The message box's owner as CCustomMessageBox takes it (null: centred over
+// the screen).
+using PromptOwner = NativeWindow;
 
 constexpr unsigned kQuitButtonCommand = 1001;
 constexpr unsigned kChooseServerButtonCommand = 1007;

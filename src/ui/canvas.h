@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/colour_matrix.h"
+
 namespace qm {
 
 struct PixelRect {
@@ -73,11 +75,31 @@ class Canvas {
   virtual ~Canvas() = default;
   // At the image's natural size, its top-left corner at (x, y).
   virtual void DrawImage(const SkinImage& image, int x, int y) = 0;
+  // The same with every pixel of the image put through matrix first.
+  virtual void DrawImageColoured(const SkinImage& image, int x, int y, const ColourMatrix& matrix) = 0;
   // Fills rect with the image repeated from the origin (tiled texture brush).
   virtual void FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) = 0;
   virtual void FillSolid(const PixelRect& rect, Argb colour) = 0;
   virtual void DrawString(const std::wstring& text, const FontSpec& font, const TextFormat& format,
                           const FloatRect& rect, Argb colour) = 0;
 };
+
+// An off-screen picture in this build's pixel format (a memory bitmap
+// compatible with the screen on Windows, an ARGB32 cairo surface on Linux),
+// built once and copied to the screen often. It starts black and, where the
+// format has alpha, transparent.
+class Surface {
+ public:
+  virtual ~Surface() = default;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // A canvas over the surface; what it drew is in the surface once the
+  // canvas is gone.
+  virtual std::unique_ptr<Canvas> Paint() = 0;
+  virtual std::unique_ptr<Surface> Clone() const = 0;
+};
+
+// A surface of the given size, or null when the system has no memory for it.
+std::unique_ptr<Surface> CreateSurface(int width, int height);
 
 }  // namespace qm

@@ -3,28 +3,25 @@
 // texts, run it, and go ahead when the answer is IDOK.
 #pragma once
 
-#include <cstdint>
-#include <memory>
 #include <string>
 
+#include "platform/native_window.h"
 #include "ui/ui_ids.h"
 
 namespace qm {
 
-// A top-level window of this build (HWND on Windows, GtkWindow* on Linux),
-// or 0 for none.
-using NativeWindow = uintptr_t;
-
 class CCustomMessageBox {
  public:
-  // Centred over owner when one is given, otherwise over the screen.
-  explicit CCustomMessageBox(NativeWindow owner = 0);
+  // Owned by and centred over owner when one is given (any window of this
+  // process, or a host's ChildParent()), otherwise centred over the screen.
+  explicit CCustomMessageBox(NativeWindow owner = nullptr);
   ~CCustomMessageBox();
   CCustomMessageBox(const CCustomMessageBox&) = delete;
   CCustomMessageBox& operator=(const CCustomMessageBox&) = delete;
 
   void SetTexts(const std::wstring& title, const std::wstring& text);
-  // IDOK when OK is clicked; IDCANCEL for Cancel, the close button and Esc.
+  // IDOK when OK is clicked or Enter pressed; IDCANCEL for Cancel, the close
+  // button, Esc and the system's close, and when no window can be shown.
   int DoModal();
 
   const std::wstring& title() const { return m_strTitle; }

@@ -1,8 +1,10 @@
 #include "desktop.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <thread>
 
@@ -10,7 +12,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #else
+#include <X11/Xlib.h>
+#include <glib.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -21,6 +27,68 @@ extern char** environ;
 namespace qm::test {
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void PumpEvents(int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  do {
+#ifdef _WIN32
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+#else
+    while (g_main_context_iteration(nullptr, FALSE)) {
+    }
+#endif
+    SleepMs(5);
+  } while (std::chrono::steady_clock::now() < end);
+}
+
+std::string ShotDir() {
+  static const std::string dir = [] {
+    const std::string d = QM_SCREENSHOT_DIR;
+    Shell("mkdir -p '" + d + "'");
+    return d;
+  }();
+  return dir;
+}
+
+namespace {
+
+int ShellValue(const std::string& text, const std::string& key) {
+  const auto at = text.find(key + "=");
+  return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + key.size() + 1);
+}
+
+}  // namespace
+
+std::optional<Placed> FindWindowByName(const std::string& title, int timeoutMs) {
+  for (int waited = 0; waited < timeoutMs; waited += 100) {
+    std::istringstream ids(Shell("xdotool search --onlyvisible --name '^" + title + "$'"));
+    std::string id;
+    if (ids >> id) {
+      const std::string g = Shell("xdotool getwindowgeometry --shell " + id);
+      Placed p{id, ShellValue(g, "X"), ShellValue(g, "Y"), ShellValue(g, "WIDTH"), ShellValue(g, "HEIGHT")};
+      if (p.width > 0) return p;
+    }
+    PumpEvents(100);
+  }
+  return std::nullopt;
+}
+
+Picture Capture(const Placed& box, const std::string& name) {
+  PumpEvents(300);  // let the last paint reach the screen
+  const std::string png = ShotDir() + "/" + name + ".png";
+  const std::string raw = ShotDir() + "/." + name + ".rgb";
+  const std::string geometry = std::to_string(box.width) + "x" + std::to_string(box.height) + "+" +
+                               std::to_string(box.x) + "+" + std::to_string(box.y);
+  Shell("import -window root -crop " + geometry + " +repage '" + png + "' && convert '" + png + "' -depth 8 'rgb:" +
+        raw + "'");
+  Picture p{box.width, box.height, ReadHostFile(raw)};
+  Shell("rm -f '" + raw + "'");
+  return p;
+}
 
 #ifdef _WIN32
 
@@ -59,8 +127,8 @@ std::string Shell(const std::string& command) {
   PROCESS_INFORMATION info{};
   if (!CreateProcessW(nullptr, wide.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info))
     return {};
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
+  // Not waited for: Wine cannot wait for a Unix program (see above).
+  const UniqueHandle thread(info.hThread), process(info.hProcess);
   const std::wstring done = WindowsPathOf(base + ".done");
   for (int i = 0; i < 3000 && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES; ++i) Sleep(10);
   std::string out = ReadHostFile(base + ".out");
@@ -71,7 +139,7 @@ std::string Shell(const std::string& command) {
 }
 
 struct BackgroundChild::State {
-  PROCESS_INFORMATION info{};
+  UniqueHandle process, thread;
   bool started = false;
 };
 
@@ -83,18 +151,19 @@ BackgroundChild::BackgroundChild(const std::wstring& program, const std::vector<
     line += a.empty() || a.find_first_of(L" \t") != std::wstring::npos ? L" \"" + a + L"\"" : L" " + a;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
-  state_->started = CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &state_->info) != FALSE;
+  PROCESS_INFORMATION info{};
+  state_->started =
+      CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) != FALSE;
+  if (state_->started) {
+    state_->process.reset(info.hProcess);
+    state_->thread.reset(info.hThread);
+  }
 }
 
 BackgroundChild::~BackgroundChild() {
-  if (state_->started) {
-    if (WaitForSingleObject(state_->info.hProcess, 0) != WAIT_OBJECT_0) {
-      TerminateProcess(state_->info.hProcess, 255);
-      WaitForSingleObject(state_->info.hProcess, 5000);
-    }
-    CloseHandle(state_->info.hThread);
-    CloseHandle(state_->info.hProcess);
+  if (state_->started && WaitForSingleObject(state_->process.get(), 0) != WAIT_OBJECT_0) {
+    TerminateProcess(state_->process.get(), 255);
+    WaitForSingleObject(state_->process.get(), 5000);
   }
   delete state_;
 }
@@ -103,13 +172,33 @@ bool BackgroundChild::started() const { return state_->started; }
 
 int BackgroundChild::Wait(int timeoutMs) {
   if (!state_->started) return -1;
-  if (WaitForSingleObject(state_->info.hProcess, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -1;
+  if (WaitForSingleObject(state_->process.get(), static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return -1;
   DWORD code = 0;
-  GetExitCodeProcess(state_->info.hProcess, &code);
+  GetExitCodeProcess(state_->process.get(), &code);
   return static_cast<int>(code);
 }
 
+void RequestWindowClose(const std::string&) {}
+
 #else
+
+void RequestWindowClose(const std::string& xWindowId) {
+  struct DisplayCloser {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+  };
+  const std::unique_ptr<Display, DisplayCloser> display(XOpenDisplay(nullptr));
+  if (!display) return;
+  const Window window = std::strtoul(xWindowId.c_str(), nullptr, 10);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display.get(), "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(display.get(), "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display.get(), window, False, NoEventMask, &event);
+  XFlush(display.get());
+}
 
 std::string ReadHostFile(const std::string& hostPath) {
   std::ifstream in(hostPath, std::ios::binary);
@@ -118,14 +207,21 @@ std::string ReadHostFile(const std::string& hostPath) {
   return out.str();
 }
 
+namespace {
+
+struct PipeCloser {
+  void operator()(FILE* pipe) const { pclose(pipe); }
+};
+
+}  // namespace
+
 std::string Shell(const std::string& command) {
   std::string out;
-  FILE* pipe = popen(command.c_str(), "r");
+  const std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
   if (!pipe) return out;
   char buffer[4096];
   size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-  pclose(pipe);
+  while ((n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
   return out;
 }
 

@@ -27,68 +27,6 @@ std::string Env(const char* name) {
   return v ? v : "";
 }
 
-std::string ShotDir() {
-  static const std::string dir = [] {
-    const std::string d = QM_SCREENSHOT_DIR;
-    Shell("mkdir -p '" + d + "'");
-    return d;
-  }();
-  return dir;
-}
-
-struct Placed {
-  std::string id;
-  int x = 0, y = 0, width = 0, height = 0;
-};
-
-int ShellValue(const std::string& text, const std::string& key) {
-  const auto at = text.find(key + "=");
-  return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + key.size() + 1);
-}
-
-// The X window whose name is exactly title, once it is mapped.
-std::optional<Placed> FindWindowByName(const std::string& title, int timeoutMs = 15000) {
-  for (int waited = 0; waited < timeoutMs; waited += 100) {
-    std::istringstream ids(Shell("xdotool search --onlyvisible --name '^" + title + "$'"));
-    std::string id;
-    if (ids >> id) {
-      const std::string g = Shell("xdotool getwindowgeometry --shell " + id);
-      Placed p{id, ShellValue(g, "X"), ShellValue(g, "Y"), ShellValue(g, "WIDTH"), ShellValue(g, "HEIGHT")};
-      if (p.width > 0) return p;
-    }
-    SleepMs(100);
-  }
-  return std::nullopt;
-}
-
-struct Picture {
-  int width = 0, height = 0;
-  std::string rgb;
-  struct Px {
-    int r, g, b;
-  };
-  Px At(int x, int y) const {
-    const size_t i = (static_cast<size_t>(y) * width + x) * 3;
-    return {static_cast<unsigned char>(rgb[i]), static_cast<unsigned char>(rgb[i + 1]),
-            static_cast<unsigned char>(rgb[i + 2])};
-  }
-  bool valid() const { return width > 0 && rgb.size() == static_cast<size_t>(width) * height * 3; }
-};
-
-// Screenshot of the box's rectangle, kept as <name>.png.
-Picture Capture(const Placed& box, const std::string& name) {
-  SleepMs(300);  // let the last paint reach the screen
-  const std::string png = ShotDir() + "/" + name + ".png";
-  const std::string raw = ShotDir() + "/." + name + ".rgb";
-  const std::string geometry = std::to_string(box.width) + "x" + std::to_string(box.height) + "+" +
-                               std::to_string(box.x) + "+" + std::to_string(box.y);
-  Shell("import -window root -crop " + geometry + " +repage '" + png + "' && convert '" + png + "' -depth 8 'rgb:" +
-        raw + "'");
-  Picture p{box.width, box.height, ReadHostFile(raw)};
-  Shell("rm -f '" + raw + "'");
-  return p;
-}
-
 struct Bounds {
   int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
   bool empty() const { return right < 0; }

@@ -1,5 +1,6 @@
 #include "ui/message_box_layout.h"
 #include "ui/ui_ids.h"
+#include "recording_canvas.h"
 
 #include <gtest/gtest.h>
 
@@ -36,27 +37,6 @@ TEST(MessageBoxLayout, FontsAndFormat) {
   EXPECT_EQ(MessageBoxTextFormat().align, TextAlign::kCenter);
   EXPECT_EQ(MessageBoxTextFormat().trimming, TextTrimming::kCharacterEllipsis);
 }
-
-struct Call {
-  std::string what;
-  std::wstring text = {};
-  FloatRect rect = {};
-  Argb colour = 0;
-};
-
-class RecordingCanvas : public Canvas {
- public:
-  void DrawImage(const SkinImage& image, int x, int y) override {
-    calls.push_back({"image " + std::to_string(image.Width()) + " at " + std::to_string(x) + "," + std::to_string(y)});
-  }
-  void FillTiled(const SkinImage&, const PixelRect&, int, int) override { calls.push_back({"tiled"}); }
-  void FillSolid(const PixelRect&, Argb) override { calls.push_back({"solid"}); }
-  void DrawString(const std::wstring& text, const FontSpec& font, const TextFormat&, const FloatRect& rect,
-                  Argb colour) override {
-    calls.push_back({"text " + std::to_string(static_cast<int>(font.pixels)), text, rect, colour});
-  }
-  std::vector<Call> calls;
-};
 
 class FakeImage : public SkinImage {
  public:

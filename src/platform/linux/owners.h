@@ -27,6 +27,9 @@ struct GObjectUnref {
 struct GFree {
   void operator()(gpointer memory) const noexcept { g_free(memory); }
 };
+struct GErrorFree {
+  void operator()(GError* error) const noexcept { g_error_free(error); }
+};
 struct CairoDestroy {
   void operator()(cairo_t* cr) const noexcept { cairo_destroy(cr); }
 };
@@ -51,6 +54,7 @@ using GObjectPtr = std::unique_ptr<T, owners::GObjectUnref>;
 // Memory that GLib hands out for the caller to g_free.
 template <typename T>
 using GMemoryPtr = std::unique_ptr<T, owners::GFree>;
+using GErrorPtr = std::unique_ptr<GError, owners::GErrorFree>;
 using CairoPtr = std::unique_ptr<cairo_t, owners::CairoDestroy>;
 using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, owners::CairoSurfaceDestroy>;
 using CairoRegionPtr = std::unique_ptr<cairo_region_t, owners::CairoRegionDestroy>;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <windows.h>
+#include <oleauto.h>
+#include <ole2.h>
 #include <wincrypt.h>
 #include <wininet.h>
 #include <wrl/client.h>
@@ -78,6 +80,40 @@ using UniqueHBrush = UniqueResource<owners::NullTraits<HBRUSH, owners::DeleteGdi
 using UniqueHFont = UniqueResource<owners::NullTraits<HFONT, owners::DeleteGdiObject>>;
 using UniqueHRgn = UniqueResource<owners::NullTraits<HRGN, owners::DeleteGdiObject>>;
 using UniqueHwnd = UniqueResource<owners::NullTraits<HWND, ::DestroyWindow>>;
+using UniqueHHook = UniqueResource<owners::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
+
+// A string of the automation interfaces, freed with SysFreeString.
+using UniqueBstr = UniqueResource<owners::NullTraits<BSTR, ::SysFreeString>>;
+
+// A VARIANT that is cleared (VariantClear) when it goes.
+class UniqueVariant {
+ public:
+  UniqueVariant() noexcept { ::VariantInit(&value_); }
+  ~UniqueVariant() { ::VariantClear(&value_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  VARIANT* get() noexcept { return &value_; }
+  const VARIANT& operator*() const noexcept { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+// One OleInitialize of this thread, balanced by OleUninitialize when it
+// succeeded (also when the library was initialised already).
+class OleInitialization {
+ public:
+  OleInitialization() noexcept : initialized_(SUCCEEDED(::OleInitialize(nullptr))) {}
+  ~OleInitialization() {
+    if (initialized_) ::OleUninitialize();
+  }
+  OleInitialization(const OleInitialization&) = delete;
+  OleInitialization& operator=(const OleInitialization&) = delete;
+  bool ok() const noexcept { return initialized_; }
+
+ private:
+  bool initialized_;
+};
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "platform/debug_output.h"
 #include "platform/resources.h"
+#include "ui/linux/gtk_owners.h"
 
 namespace qm {
 
@@ -51,32 +52,21 @@ int SurfaceHeight(cairo_surface_t* s) {
 
 }  // namespace
 
-cairo_surface_t* LoadPngImage(unsigned id) {
+CairoSurfacePtr LoadPngImage(unsigned id) {
   const auto bytes = FindResourceBytes("PNG", id);
   if (!bytes || bytes->size == 0) return nullptr;
   ByteReader reader{bytes->data, bytes->size, 0};
-  return cairo_image_surface_create_from_png_stream(ReadBytes, &reader);
+  return CairoSurfacePtr(cairo_image_surface_create_from_png_stream(ReadBytes, &reader));
 }
 
-CGdiPlusBitmap::~CGdiPlusBitmap() { Release(); }
-
-void CGdiPlusBitmap::Release() {
-  if (m_pBitmap) cairo_surface_destroy(m_pBitmap);
-  m_pBitmap = nullptr;
-}
-
-int CGdiPlusBitmap::Width() const { return SurfaceWidth(m_pBitmap); }
-int CGdiPlusBitmap::Height() const { return SurfaceHeight(m_pBitmap); }
+int CGdiPlusBitmap::Width() const { return SurfaceWidth(m_pBitmap.get()); }
+int CGdiPlusBitmap::Height() const { return SurfaceHeight(m_pBitmap.get()); }
 
 bool CGdiPlusBitmapResource::Load(unsigned id) {
-  Release();
-  cairo_surface_t* surface = LoadPngImage(id);
-  if (!surface) return false;
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return false;
-  }
-  m_pBitmap = surface;
+  m_pBitmap.reset();
+  CairoSurfacePtr surface = LoadPngImage(id);
+  if (!surface || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return false;
+  m_pBitmap = std::move(surface);
   return true;
 }
 
@@ -86,37 +76,56 @@ CMyMemDC::CMyMemDC(cairo_t* target, PixelRect rect) : m_pDC(target), m_rect(rect
     cairo_clip_extents(target, &x1, &y1, &x2, &y2);
     m_rect = {static_cast<int>(x1), static_cast<int>(y1), static_cast<int>(x2 - x1), static_cast<int>(y2 - y1)};
   }
-  m_bitmap = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_rect.width > 0 ? m_rect.width : 1,
-                                        m_rect.height > 0 ? m_rect.height : 1);
-  m_cr = cairo_create(m_bitmap);
+  m_bitmap.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, m_rect.width > 0 ? m_rect.width : 1,
+                                            m_rect.height > 0 ? m_rect.height : 1));
+  m_cr.reset(cairo_create(m_bitmap.get()));
   // Callers draw in the target's coordinates.
-  cairo_translate(m_cr, -m_rect.x, -m_rect.y);
+  cairo_translate(m_cr.get(), -m_rect.x, -m_rect.y);
 }
 
 CMyMemDC::~CMyMemDC() {
-  cairo_destroy(m_cr);
-  cairo_surface_flush(m_bitmap);
+  m_cr.reset();
+  cairo_surface_flush(m_bitmap.get());
   cairo_save(m_pDC);
   cairo_set_operator(m_pDC, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(m_pDC, m_bitmap, m_rect.x, m_rect.y);
+  cairo_set_source_surface(m_pDC, m_bitmap.get(), m_rect.x, m_rect.y);
   cairo_rectangle(m_pDC, m_rect.x, m_rect.y, m_rect.width, m_rect.height);
   cairo_fill(m_pDC);
   cairo_restore(m_pDC);
-  cairo_surface_destroy(m_bitmap);
 }
 
 std::unique_ptr<SkinImage> LoadSkinImage(unsigned id) {
-  cairo_surface_t* surface = LoadPngImage(id);
-  if (!surface) return nullptr;
-  if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(surface);
-    return nullptr;
-  }
-  return std::make_unique<CairoSkinImage>(surface);
+  CairoSurfacePtr surface = LoadPngImage(id);
+  if (!surface || cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  return std::make_unique<CairoSkinImage>(std::move(surface));
 }
 
-int CairoSkinImage::Width() const { return SurfaceWidth(surface_); }
-int CairoSkinImage::Height() const { return SurfaceHeight(surface_); }
+CairoSurface::CairoSurface(int width, int height)
+    : width_(width),
+      height_(height),
+      surface_(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width > 0 ? width : 1, height > 0 ? height : 1)) {}
+
+std::unique_ptr<Canvas> CairoSurface::Paint() {
+  return std::make_unique<CairoCanvas>(CairoPtr(cairo_create(surface_.get())));
+}
+
+std::unique_ptr<Surface> CairoSurface::Clone() const {
+  auto copy = std::make_unique<CairoSurface>(width_, height_);
+  CairoPtr cr(cairo_create(copy->surface()));
+  cairo_set_source_surface(cr.get(), surface_.get(), 0, 0);
+  cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr.get());
+  return copy;
+}
+
+std::unique_ptr<Surface> CreateSurface(int width, int height) {
+  auto surface = std::make_unique<CairoSurface>(width, height);
+  if (cairo_surface_status(surface->surface()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  return surface;
+}
+
+int CairoSkinImage::Width() const { return SurfaceWidth(surface_.get()); }
+int CairoSkinImage::Height() const { return SurfaceHeight(surface_.get()); }
 
 namespace {
 
@@ -132,6 +141,30 @@ void CairoCanvas::DrawImage(const SkinImage& image, int x, int y) {
   cairo_save(cr_);
   cairo_set_source_surface(cr_, img.surface(), x, y);
   cairo_rectangle(cr_, x, y, img.Width(), img.Height());
+  cairo_fill(cr_);
+  cairo_restore(cr_);
+}
+
+void CairoCanvas::DrawImageColoured(const SkinImage& image, int x, int y, const ColourMatrix& matrix) {
+  // A coloured copy of the image: the matrix works on its own pixels.
+  const auto& img = static_cast<const CairoSkinImage&>(image);
+  const int w = img.Width(), h = img.Height();
+  CairoSurfacePtr coloured(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+  {
+    CairoPtr c(cairo_create(coloured.get()));
+    cairo_set_source_surface(c.get(), img.surface(), 0, 0);
+    cairo_set_operator(c.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_paint(c.get());
+  }
+  cairo_surface_flush(coloured.get());
+  unsigned char* data = cairo_image_surface_get_data(coloured.get());
+  const int stride = cairo_image_surface_get_stride(coloured.get());
+  for (int row = 0; row < h; ++row)
+    ApplyColourMatrixPremultiplied(matrix, reinterpret_cast<uint32_t*>(data + row * stride), w);
+  cairo_surface_mark_dirty(coloured.get());
+  cairo_save(cr_);
+  cairo_set_source_surface(cr_, coloured.get(), x, y);
+  cairo_rectangle(cr_, x, y, w, h);
   cairo_fill(cr_);
   cairo_restore(cr_);
 }
@@ -160,16 +193,19 @@ void CairoCanvas::DrawString(const std::wstring& text, const FontSpec& font, con
   cairo_save(cr_);
   cairo_rectangle(cr_, rect.x, rect.y, rect.width, rect.height);
   cairo_clip(cr_);
-  PangoLayout* layout = pango_cairo_create_layout(cr_);
+  GObjectPtr<PangoLayout> owned(pango_cairo_create_layout(cr_));
+  PangoLayout* layout = owned.get();
   // Pango falls back through fontconfig to the generic sans-serif family
   // when the named family is not installed.
-  PangoFontDescription* desc = pango_font_description_new();
-  const std::string family = Utf8FromWide(font.family) + ",sans-serif";
-  pango_font_description_set_family(desc, family.c_str());
-  pango_font_description_set_absolute_size(desc, font.pixels * PANGO_SCALE);
-  pango_font_description_set_weight(desc, font.style == FontStyle::kBold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
-  pango_layout_set_font_description(layout, desc);
-  pango_font_description_free(desc);
+  {
+    FontDescriptionPtr desc(pango_font_description_new());
+    const std::string family = Utf8FromWide(font.family) + ",sans-serif";
+    pango_font_description_set_family(desc.get(), family.c_str());
+    pango_font_description_set_absolute_size(desc.get(), font.pixels * PANGO_SCALE);
+    pango_font_description_set_weight(desc.get(),
+                                      font.style == FontStyle::kBold ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
+    pango_layout_set_font_description(layout, desc.get());
+  }
   pango_layout_set_width(layout, static_cast<int>(rect.width * PANGO_SCALE));
   pango_layout_set_height(layout, static_cast<int>(rect.height * PANGO_SCALE));
   pango_layout_set_wrap(layout, format.trimming == TextTrimming::kWordEllipsis ? PANGO_WRAP_WORD : PANGO_WRAP_WORD_CHAR);
@@ -182,7 +218,6 @@ void CairoCanvas::DrawString(const std::wstring& text, const FontSpec& font, con
   SetColour(cr_, colour);
   cairo_move_to(cr_, rect.x, rect.y);
   pango_cairo_show_layout(cr_, layout);
-  g_object_unref(layout);
   cairo_restore(cr_);
 }
 

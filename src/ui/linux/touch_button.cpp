@@ -1,232 +1,245 @@
-#include "ui/linux/touch_button.h"
+// The image button of the GTK build: a drawing area inside the parent's
+// GtkFixed that blits the picture ButtonPictures chose, with a tooltip window
+// of its own.
+#include "ui/touch_button.h"
+
+#include <algorithm>
 
 #include "base/text.h"
-#include "ui/colour_matrix.h"
+#include "ui/linux/gtk_owners.h"
+#include "ui/linux/skin_image.h"
+#include "ui/touch_button_pictures.h"
+#include "ui/window_host.h"
 
 namespace qm {
 
-CTouchButton::CTouchButton() = default;
+struct CTouchButton::Impl {
+  static gboolean OnDraw(GtkWidget*, cairo_t*, gpointer);
+  static gboolean OnPress(GtkWidget*, GdkEventButton*, gpointer);
+  static gboolean OnRelease(GtkWidget*, GdkEventButton*, gpointer);
+  static gboolean OnEnter(GtkWidget*, GdkEventCrossing*, gpointer);
+  static gboolean OnLeave(GtkWidget*, GdkEventCrossing*, gpointer);
+  static gboolean OnMotion(GtkWidget*, GdkEventMotion*, gpointer);
+  static void OnRealize(GtkWidget*, gpointer);
+  static void OnDestroyed(GtkWidget*, gpointer);
+  static gboolean OnToolTipDue(gpointer);
+
+  void BuildPictures();
+  void RestartToolTipTimer();
+  void HideToolTip();
+
+  GObjectPtr<GtkWidget> ref;  // keeps the widget's memory until the button goes
+  UniqueWidget widget;        // empty once destroyed (with its parent window)
+  bool alive() const { return widget.valid(); }
+  GtkWidget* parent = nullptr;
+  int id = 0;
+  PixelRect place;
+
+  ButtonFlags flags;
+  PointerTracker tracker;
+  bool pressed = false;  // the left button went down on us and is still down
+  ButtonPicture current = ButtonPicture::kNormal;
+  bool imagesGiven = false;
+  std::unique_ptr<SkinImage> normalImage, hoverImage, pressedImage;
+  ButtonPictures pictures;
+
+  std::wstring toolTipText;
+  bool toolTipActive = false;
+  UniqueWidget toolTip;
+  UniqueSource toolTipTimer;
+};
+
+CTouchButton::CTouchButton() : impl_(std::make_unique<Impl>()) {}
 
 CTouchButton::~CTouchButton() {
-  HideToolTip();
-  if (toolTip_) gtk_widget_destroy(toolTip_);
-  if (widget_) {
-    g_signal_handlers_disconnect_by_data(widget_, this);
-    g_object_unref(widget_);
-  }
-  if (background_) cairo_surface_destroy(background_);
-  for (auto* p : pictures_)
-    if (p) cairo_surface_destroy(p);
+  impl_->HideToolTip();
+  if (impl_->ref) g_signal_handlers_disconnect_by_data(impl_->ref.get(), impl_.get());
+  impl_->widget.reset();
 }
 
-void CTouchButton::Create(GtkWidget* fixed, int id, ParentPainter parentPainter, ClickHandler onClick) {
-  id_ = id;
-  parentPainter_ = std::move(parentPainter);
-  onClick_ = std::move(onClick);
-  widget_ = gtk_drawing_area_new();
-  g_object_ref_sink(widget_);
-  gtk_widget_add_events(widget_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_ENTER_NOTIFY_MASK |
-                                     GDK_LEAVE_NOTIFY_MASK | GDK_POINTER_MOTION_MASK);
-  g_signal_connect(widget_, "draw", G_CALLBACK(OnDraw), this);
-  g_signal_connect(widget_, "button-press-event", G_CALLBACK(OnPress), this);
-  g_signal_connect(widget_, "button-release-event", G_CALLBACK(OnRelease), this);
-  g_signal_connect(widget_, "enter-notify-event", G_CALLBACK(OnEnter), this);
-  g_signal_connect(widget_, "leave-notify-event", G_CALLBACK(OnLeave), this);
-  g_signal_connect(widget_, "motion-notify-event", G_CALLBACK(OnMotion), this);
-  g_signal_connect(widget_, "realize", G_CALLBACK(OnRealize), this);
-  gtk_fixed_put(GTK_FIXED(fixed), widget_, 0, 0);
-  gtk_widget_show(widget_);
+bool CTouchButton::Create(NativeWindow parent, int id, const PixelRect& place) {
+  if (!parent || !GTK_IS_FIXED(parent) || impl_->ref) return false;
+  Impl& b = *impl_;
+  b.parent = parent;
+  b.id = id;
+  GtkWidget* widget = gtk_drawing_area_new();
+  b.ref.reset(GTK_WIDGET(g_object_ref_sink(widget)));
+  b.widget.reset(widget);
+  gtk_widget_add_events(widget, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK | GDK_ENTER_NOTIFY_MASK |
+                                    GDK_LEAVE_NOTIFY_MASK | GDK_POINTER_MOTION_MASK);
+  g_signal_connect(widget, "draw", G_CALLBACK(Impl::OnDraw), &b);
+  g_signal_connect(widget, "button-press-event", G_CALLBACK(Impl::OnPress), &b);
+  g_signal_connect(widget, "button-release-event", G_CALLBACK(Impl::OnRelease), &b);
+  g_signal_connect(widget, "enter-notify-event", G_CALLBACK(Impl::OnEnter), &b);
+  g_signal_connect(widget, "leave-notify-event", G_CALLBACK(Impl::OnLeave), &b);
+  g_signal_connect(widget, "motion-notify-event", G_CALLBACK(Impl::OnMotion), &b);
+  g_signal_connect(widget, "realize", G_CALLBACK(Impl::OnRealize), &b);
+  g_signal_connect(widget, "destroy", G_CALLBACK(Impl::OnDestroyed), &b);
+  gtk_fixed_put(GTK_FIXED(parent), widget, 0, 0);
+  Place(place);
+  gtk_widget_show(widget);
+  return true;
 }
 
-void CTouchButton::SetWindowPos(int x, int y, int width, int height) {
-  x_ = x;
-  y_ = y;
-  width_ = width;
-  height_ = height;
-  gtk_fixed_move(GTK_FIXED(gtk_widget_get_parent(widget_)), widget_, x, y);
-  gtk_widget_set_size_request(widget_, width, height);
+void CTouchButton::Place(const PixelRect& place) {
+  Impl& b = *impl_;
+  if (!b.alive()) return;
+  // A child reaching past its parent's edge is cut there, as a child window
+  // is clipped by its parent (the message box's close button is 28 pixels
+  // wide at 228 of 253); the GtkFixed would otherwise grow the window.
+  int parentWidth = -1, parentHeight = -1;
+  gtk_widget_get_size_request(b.parent, &parentWidth, &parentHeight);
+  b.place = place;
+  if (parentWidth > 0) b.place.width = std::max(0, std::min(place.width, parentWidth - place.x));
+  if (parentHeight > 0) b.place.height = std::max(0, std::min(place.height, parentHeight - place.y));
+  gtk_fixed_move(GTK_FIXED(b.parent), b.widget.get(), b.place.x, b.place.y);
+  gtk_widget_set_size_request(b.widget.get(), b.place.width, b.place.height);
 }
 
 void CTouchButton::SetStateImages(unsigned normalId, unsigned hoverId, unsigned pressedId) {
-  hoverImage_ = std::make_unique<CGdiPlusBitmapResource>();
-  hoverImage_->Load(hoverId);
-  normalImage_ = std::make_unique<CGdiPlusBitmapResource>();
-  normalImage_->Load(normalId);
-  pressedImage_ = std::make_unique<CGdiPlusBitmapResource>();
-  pressedImage_->Load(pressedId);
+  Impl& b = *impl_;
+  b.hoverImage = LoadSkinImage(hoverId);
+  b.normalImage = LoadSkinImage(normalId);
+  b.pressedImage = LoadSkinImage(pressedId);
+  b.imagesGiven = true;
 }
 
 void CTouchButton::SetToolTipText(const std::wstring& text, bool activate) {
   if (text.empty()) return;
-  toolTipText_ = text;
-  toolTipActive_ = activate;
-  if (!activate) HideToolTip();
+  impl_->toolTipText = text;
+  impl_->toolTipActive = activate;
+  if (!activate) impl_->HideToolTip();
 }
 
-void CTouchButton::EnableWindow(bool enable) { gtk_widget_set_sensitive(widget_, enable); }
-
-cairo_surface_t* CTouchButton::BuildPicture(const CGdiPlusBitmapResource* image, const ColourMatrix* matrix) {
-  cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
-  cairo_t* cr = cairo_create(picture);
-  cairo_set_source_surface(cr, background_, 0, 0);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_set_operator(cr, CAIRO_OPERATOR_OVER);
-  if (image && image->m_pBitmap) {
-    cairo_surface_t* source = image->m_pBitmap;
-    cairo_surface_t* coloured = nullptr;
-    if (matrix) {
-      // A coloured copy of the image: the matrix works on its own pixels.
-      const int w = image->Width(), h = image->Height();
-      coloured = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-      cairo_t* c = cairo_create(coloured);
-      cairo_set_source_surface(c, source, 0, 0);
-      cairo_set_operator(c, CAIRO_OPERATOR_SOURCE);
-      cairo_paint(c);
-      cairo_destroy(c);
-      cairo_surface_flush(coloured);
-      unsigned char* data = cairo_image_surface_get_data(coloured);
-      const int stride = cairo_image_surface_get_stride(coloured);
-      for (int row = 0; row < h; ++row)
-        ApplyColourMatrixPremultiplied(*matrix, reinterpret_cast<uint32_t*>(data + row * stride), w);
-      cairo_surface_mark_dirty(coloured);
-      source = coloured;
-    }
-    cairo_set_source_surface(cr, source, 0, 0);
-    cairo_rectangle(cr, 0, 0, image->Width(), image->Height());
-    cairo_fill(cr);
-    if (coloured) cairo_surface_destroy(coloured);
-  }
-  cairo_destroy(cr);
-  return picture;
+void CTouchButton::Enable(bool enable) {
+  if (impl_->alive()) gtk_widget_set_sensitive(impl_->widget.get(), enable);
 }
 
-void CTouchButton::BuildPictures() {
-  if (prepared_ || !normalImage_ || !hoverImage_ || !pressedImage_ || width_ <= 0 || height_ <= 0) return;
-  if (!background_) {
-    background_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width_, height_);
-    cairo_t* cr = cairo_create(background_);
-    cairo_translate(cr, -x_, -y_);
-    if (parentPainter_) parentPainter_(cr);
-    cairo_destroy(cr);
-  }
-  const ColourMatrix hover = HoverMatrix(), grey = GreyMatrix();
-  if (!pictures_[0]) pictures_[0] = BuildPicture(normalImage_.get(), nullptr);
-  if (!pictures_[1]) pictures_[1] = BuildPicture(pressedImage_.get(), nullptr);
-  if (!pictures_[2]) pictures_[2] = BuildPicture(hoverImage_.get(), &hover);
-  if (!pictures_[3]) pictures_[3] = BuildPicture(hoverImage_.get(), &grey);
-  prepared_ = true;
+void CTouchButton::Show(bool show) {
+  if (!impl_->alive()) return;
+  if (show)
+    gtk_widget_show(impl_->widget.get());
+  else
+    gtk_widget_hide(impl_->widget.get());
 }
 
-gboolean CTouchButton::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
+int CTouchButton::id() const { return impl_->id; }
+NativeWindow CTouchButton::Native() const { return impl_->widget.get(); }
+ButtonPicture CTouchButton::current() const { return impl_->current; }
+
+void CTouchButton::Impl::BuildPictures() {
+  if (pictures.built() || !imagesGiven || place.width <= 0 || place.height <= 0) return;
+  std::unique_ptr<Surface> background = CaptureFace(parent, place);
+  if (!background) background = CreateSurface(place.width, place.height);
+  if (!background) return;
+  pictures.Build(*background, {normalImage.get(), hoverImage.get(), pressedImage.get()});
+}
+
+gboolean CTouchButton::Impl::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
+  auto* b = static_cast<Impl*>(self);
   b->BuildPictures();
-  if (!b->prepared_) return TRUE;  // no images: nothing of its own to paint
+  if (!b->pictures.built()) return TRUE;  // no images: nothing of its own to paint
   // The platform's "selected" state: pressed while the pointer is on it.
-  b->current_ = ChoosePicture(b->flags_, b->pressed_ && b->flags_.hover);
-  cairo_surface_t* picture = b->pictures_[0];
-  switch (b->current_) {
-    case ButtonPicture::kPressed: picture = b->pictures_[1]; break;
-    case ButtonPicture::kHover: picture = b->pictures_[2]; break;
-    case ButtonPicture::kDisabled: picture = b->pictures_[3]; break;
-    default: break;
-  }
+  b->current = ChoosePicture(b->flags, b->pressed && b->flags.hover);
   cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_set_source_surface(cr, picture, 0, 0);
+  cairo_set_source_surface(cr, CairoSurfaceOf(*b->pictures.For(b->current)), 0, 0);
   cairo_paint(cr);
   return TRUE;
 }
 
-gboolean CTouchButton::OnPress(GtkWidget* w, GdkEventButton* event, gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
+gboolean CTouchButton::Impl::OnPress(GtkWidget* w, GdkEventButton* event, gpointer self) {
+  auto* b = static_cast<Impl*>(self);
   // The second press of a double click arrives as its own press (the
   // 2BUTTON event that follows is ignored), so it is a second click.
   if (event->type != GDK_BUTTON_PRESS || event->button != 1) return TRUE;
   b->HideToolTip();
-  b->pressed_ = true;
+  b->pressed = true;
   gtk_widget_queue_draw(w);
   return TRUE;
 }
 
-gboolean CTouchButton::OnRelease(GtkWidget* w, GdkEventButton* event, gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
-  if (event->button != 1 || !b->pressed_) return TRUE;
-  b->pressed_ = false;
-  const bool inside = event->x >= 0 && event->y >= 0 && event->x < b->width_ && event->y < b->height_;
+gboolean CTouchButton::Impl::OnRelease(GtkWidget* w, GdkEventButton* event, gpointer self) {
+  auto* b = static_cast<Impl*>(self);
+  if (event->button != 1 || !b->pressed) return TRUE;
+  b->pressed = false;
+  const bool inside =
+      event->x >= 0 && event->y >= 0 && event->x < b->place.width && event->y < b->place.height;
   gtk_widget_queue_draw(w);
-  if (inside && b->onClick_) b->onClick_(b->id_);
+  if (inside) SendCommand(b->parent, b->id);
   return TRUE;
 }
 
-gboolean CTouchButton::OnEnter(GtkWidget* w, GdkEventCrossing*, gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
-  if (b->tracker_.OnMove()) b->tracker_.TrackingRequested(true);
-  b->tracker_.OnHover(b->flags_);
+gboolean CTouchButton::Impl::OnEnter(GtkWidget* w, GdkEventCrossing*, gpointer self) {
+  auto* b = static_cast<Impl*>(self);
+  if (b->tracker.OnMove()) b->tracker.TrackingRequested(true);
+  b->tracker.OnHover(b->flags);
   b->RestartToolTipTimer();
   gtk_widget_queue_draw(w);
   return TRUE;
 }
 
-gboolean CTouchButton::OnLeave(GtkWidget* w, GdkEventCrossing*, gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
-  b->tracker_.OnLeave(b->flags_);
+gboolean CTouchButton::Impl::OnLeave(GtkWidget* w, GdkEventCrossing*, gpointer self) {
+  auto* b = static_cast<Impl*>(self);
+  b->tracker.OnLeave(b->flags);
   b->HideToolTip();
   gtk_widget_queue_draw(w);
   return TRUE;
 }
 
-gboolean CTouchButton::OnMotion(GtkWidget*, GdkEventMotion*, gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
-  if (!b->toolTip_ || !gtk_widget_get_visible(b->toolTip_)) b->RestartToolTipTimer();
+gboolean CTouchButton::Impl::OnMotion(GtkWidget*, GdkEventMotion*, gpointer self) {
+  auto* b = static_cast<Impl*>(self);
+  if (!b->toolTip || !gtk_widget_get_visible(b->toolTip.get())) b->RestartToolTipTimer();
   return TRUE;
 }
 
-void CTouchButton::OnRealize(GtkWidget* w, gpointer) {
+void CTouchButton::Impl::OnRealize(GtkWidget* w, gpointer) {
   GdkWindow* window = gtk_widget_get_window(w);
-  GdkCursor* hand = gdk_cursor_new_from_name(gdk_window_get_display(window), "pointer");
-  if (hand) {
-    gdk_window_set_cursor(window, hand);
-    g_object_unref(hand);
-  }
+  GObjectPtr<GdkCursor> hand(gdk_cursor_new_from_name(gdk_window_get_display(window), "pointer"));
+  if (hand) gdk_window_set_cursor(window, hand.get());
 }
 
-void CTouchButton::RestartToolTipTimer() {
-  if (toolTipTimer_) g_source_remove(toolTipTimer_);
-  toolTipTimer_ = 0;
-  if (toolTipText_.empty() || !toolTipActive_) return;
-  toolTipTimer_ = g_timeout_add(kToolTipDelayMs, OnToolTipDue, this);
+void CTouchButton::Impl::OnDestroyed(GtkWidget*, gpointer self) {
+  // Destroyed with its parent window: the button object stays, inert.
+  auto* b = static_cast<Impl*>(self);
+  b->widget.release();
+  b->HideToolTip();
 }
 
-gboolean CTouchButton::OnToolTipDue(gpointer self) {
-  auto* b = static_cast<CTouchButton*>(self);
-  b->toolTipTimer_ = 0;
-  if (!b->flags_.hover) return G_SOURCE_REMOVE;
-  if (!b->toolTip_) {
-    b->toolTip_ = gtk_window_new(GTK_WINDOW_POPUP);
-    gtk_window_set_type_hint(GTK_WINDOW(b->toolTip_), GDK_WINDOW_TYPE_HINT_TOOLTIP);
+void CTouchButton::Impl::RestartToolTipTimer() {
+  toolTipTimer.reset();
+  if (toolTipText.empty() || !toolTipActive) return;
+  toolTipTimer.reset(g_timeout_add(kToolTipDelayMs, OnToolTipDue, this));
+}
+
+gboolean CTouchButton::Impl::OnToolTipDue(gpointer self) {
+  auto* b = static_cast<Impl*>(self);
+  b->toolTipTimer.release();  // this source ends with the G_SOURCE_REMOVE below
+  if (!b->flags.hover || !b->alive()) return G_SOURCE_REMOVE;
+  if (!b->toolTip) {
+    b->toolTip.reset(gtk_window_new(GTK_WINDOW_POPUP));
+    gtk_window_set_type_hint(GTK_WINDOW(b->toolTip.get()), GDK_WINDOW_TYPE_HINT_TOOLTIP);
     GtkWidget* label = gtk_label_new(nullptr);
     gtk_widget_set_margin_start(label, 4);
     gtk_widget_set_margin_end(label, 4);
     gtk_widget_set_margin_top(label, 2);
     gtk_widget_set_margin_bottom(label, 2);
-    gtk_container_add(GTK_CONTAINER(b->toolTip_), label);
+    gtk_container_add(GTK_CONTAINER(b->toolTip.get()), label);
     gtk_widget_show(label);
   }
-  const std::string text = Utf8FromWide(b->toolTipText_);
-  gtk_window_set_title(GTK_WINDOW(b->toolTip_), text.c_str());
-  gtk_label_set_text(GTK_LABEL(gtk_bin_get_child(GTK_BIN(b->toolTip_))), text.c_str());
-  GdkDisplay* display = gtk_widget_get_display(b->widget_);
+  const std::string text = Utf8FromWide(b->toolTipText);
+  gtk_window_set_title(GTK_WINDOW(b->toolTip.get()), text.c_str());
+  gtk_label_set_text(GTK_LABEL(gtk_bin_get_child(GTK_BIN(b->toolTip.get()))), text.c_str());
+  GdkDisplay* display = gtk_widget_get_display(b->widget.get());
   int px = 0, py = 0;
   gdk_device_get_position(gdk_seat_get_pointer(gdk_display_get_default_seat(display)), nullptr, &px, &py);
-  gtk_window_move(GTK_WINDOW(b->toolTip_), px, py + 20);
-  gtk_widget_show(b->toolTip_);
+  gtk_window_move(GTK_WINDOW(b->toolTip.get()), px, py + 20);
+  gtk_widget_show(b->toolTip.get());
   return G_SOURCE_REMOVE;
 }
 
-void CTouchButton::HideToolTip() {
-  if (toolTipTimer_) g_source_remove(toolTipTimer_);
-  toolTipTimer_ = 0;
-  if (toolTip_) gtk_widget_hide(toolTip_);
+void CTouchButton::Impl::HideToolTip() {
+  toolTipTimer.reset();
+  if (toolTip) gtk_widget_hide(toolTip.get());
 }
 
 }  // namespace qm

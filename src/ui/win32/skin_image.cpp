@@ -3,6 +3,8 @@
 #include <cstring>
 #include <memory>
 
+#include "ui/colour_matrix.h"
+
 namespace qm {
 
 bool EnsureGdiPlus() {
@@ -28,41 +30,29 @@ const void* FindPng(UINT id, DWORD* size) {
 
 }  // namespace
 
-Gdiplus::Image* LoadPngImage(UINT id) {
+std::unique_ptr<Gdiplus::Image> LoadPngImage(UINT id) {
   EnsureGdiPlus();
   DWORD size = 0;
   const void* bytes = FindPng(id, &size);
   if (!bytes) return nullptr;
-  HGLOBAL block = GlobalAlloc(GMEM_FIXED, size);
+  UniqueHGlobal block(GlobalAlloc(GMEM_FIXED, size));
   if (!block) return nullptr;
-  std::memcpy(reinterpret_cast<void*>(block), bytes, size);
+  std::memcpy(reinterpret_cast<void*>(block.get()), bytes, size);
   // The stream frees the block when its last reference goes; the image holds
   // one for as long as it may read, so nothing outlives the image.
-  IStream* stream = nullptr;
-  if (CreateStreamOnHGlobal(block, TRUE, &stream) != S_OK || !stream) {
-    GlobalFree(block);
-    return nullptr;
-  }
-  Gdiplus::Image* image = new Gdiplus::Image(stream);
-  stream->Release();
-  return image;
-}
-
-CGdiPlusBitmap::~CGdiPlusBitmap() {
-  delete m_pBitmap;
-  m_pBitmap = nullptr;
+  ComPtr<IStream> stream;
+  if (CreateStreamOnHGlobal(block.get(), TRUE, stream.GetAddressOf()) != S_OK || !stream) return nullptr;
+  block.release();  // the stream's now
+  return std::make_unique<Gdiplus::Image>(stream.Get());
 }
 
 CGdiPlusBitmapResource::~CGdiPlusBitmapResource() { Empty(); }
 
 void CGdiPlusBitmapResource::Empty() {
-  delete m_pBitmap;
-  m_pBitmap = nullptr;
-  if (m_hBuffer) {
-    GlobalUnlock(m_hBuffer);
-    GlobalFree(m_hBuffer);
-    m_hBuffer = nullptr;
-  }
+  m_pBitmap.reset();
+  if (locked_) GlobalUnlock(m_hBuffer.get());
+  locked_ = false;
+  m_hBuffer.reset();
 }
 
 bool CGdiPlusBitmapResource::Load(UINT id) {
@@ -71,62 +61,93 @@ bool CGdiPlusBitmapResource::Load(UINT id) {
   DWORD size = 0;
   const void* bytes = FindPng(id, &size);
   if (!bytes) return false;
-  m_hBuffer = GlobalAlloc(GMEM_MOVEABLE, size);
+  m_hBuffer.reset(GlobalAlloc(GMEM_MOVEABLE, size));
   if (!m_hBuffer) return false;
-  void* locked = GlobalLock(m_hBuffer);
+  void* locked = GlobalLock(m_hBuffer.get());
   if (!locked) {
-    GlobalFree(m_hBuffer);
-    m_hBuffer = nullptr;
-    return false;
-  }
-  std::memcpy(locked, bytes, size);
-  IStream* stream = nullptr;
-  if (CreateStreamOnHGlobal(m_hBuffer, FALSE, &stream) != S_OK || !stream) {
     Empty();
     return false;
   }
-  m_pBitmap = Gdiplus::Bitmap::FromStream(stream);
-  stream->Release();
+  locked_ = true;
+  std::memcpy(locked, bytes, size);
+  ComPtr<IStream> stream;
+  if (CreateStreamOnHGlobal(m_hBuffer.get(), FALSE, stream.GetAddressOf()) != S_OK || !stream) {
+    Empty();
+    return false;
+  }
+  m_pBitmap.reset(Gdiplus::Bitmap::FromStream(stream.Get()));
   if (m_pBitmap && m_pBitmap->GetLastStatus() == Gdiplus::Ok) return true;
   Empty();
   return false;
 }
 
+MemoryBitmap::MemoryBitmap(HDC reference, int width, int height) {
+  std::unique_ptr<WindowDc> screen;
+  if (!reference) {
+    screen = std::make_unique<WindowDc>(nullptr);
+    reference = screen->get();
+  }
+  dc_.reset(CreateCompatibleDC(reference));
+  bitmap_.reset(CreateCompatibleBitmap(reference, width > 0 ? width : 1, height > 0 ? height : 1));
+  if (dc_ && bitmap_) selected_ = std::make_unique<SelectedObject>(dc_.get(), bitmap_.get());
+}
+
 CMyMemDC::CMyMemDC(HDC target, const RECT* rect) : m_pDC(target) {
   m_bMemDC = GetDeviceCaps(target, TECHNOLOGY) != DT_RASPRINTER;
   if (!m_bMemDC) return;  // drawing goes straight to the printer
-  m_hDC = CreateCompatibleDC(target);
   if (rect && !IsRectEmpty(rect)) {
     m_rect = *rect;
   } else {
     GetClipBox(target, &m_rect);
   }
-  m_bitmap = CreateCompatibleBitmap(target, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
-  m_oldBitmap = SelectObject(m_hDC, m_bitmap);
-  SetWindowOrgEx(m_hDC, m_rect.left, m_rect.top, nullptr);
+  m_memory = std::make_unique<MemoryBitmap>(target, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top);
+  SetWindowOrgEx(m_memory->dc(), m_rect.left, m_rect.top, nullptr);
 }
 
 CMyMemDC::~CMyMemDC() {
   if (!m_bMemDC) return;
-  BitBlt(m_pDC, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_hDC, m_rect.left,
-         m_rect.top, SRCCOPY);
-  SelectObject(m_hDC, m_oldBitmap);
-  DeleteObject(m_bitmap);
-  DeleteDC(m_hDC);
+  BitBlt(m_pDC, m_rect.left, m_rect.top, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, m_memory->dc(),
+         m_rect.left, m_rect.top, SRCCOPY);
+}
+
+GdiSurface::GdiSurface(int width, int height) : width_(width), height_(height), memory_(nullptr, width, height) {}
+
+std::unique_ptr<Canvas> GdiSurface::Paint() {
+  EnsureGdiPlus();
+  return std::make_unique<GdiPlusCanvas>(std::make_unique<Gdiplus::Graphics>(memory_.dc()));
+}
+
+std::unique_ptr<Surface> GdiSurface::Clone() const {
+  auto copy = std::make_unique<GdiSurface>(width_, height_);
+  BitBlt(copy->dc(), 0, 0, width_, height_, memory_.dc(), 0, 0, SRCCOPY);
+  return copy;
+}
+
+std::unique_ptr<Surface> CreateSurface(int width, int height) {
+  auto surface = std::make_unique<GdiSurface>(width, height);
+  if (!surface->dc()) return nullptr;
+  return surface;
 }
 
 std::unique_ptr<SkinImage> LoadSkinImage(unsigned id) {
-  Gdiplus::Image* image = LoadPngImage(id);
-  if (!image) return nullptr;
-  if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
-    delete image;
-    return nullptr;
-  }
-  return std::make_unique<GdiPlusSkinImage>(image);
+  std::unique_ptr<Gdiplus::Image> image = LoadPngImage(id);
+  if (!image || image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) return nullptr;
+  return std::make_unique<GdiPlusSkinImage>(std::move(image));
 }
 
 void GdiPlusCanvas::DrawImage(const SkinImage& image, int x, int y) {
   g_.DrawImage(static_cast<const GdiPlusSkinImage&>(image).image(), x, y, image.Width(), image.Height());
+}
+
+void GdiPlusCanvas::DrawImageColoured(const SkinImage& image, int x, int y, const ColourMatrix& matrix) {
+  Gdiplus::ColorMatrix cm;
+  for (int r = 0; r < 5; ++r)
+    for (int c = 0; c < 5; ++c) cm.m[r][c] = matrix.m[r][c];
+  Gdiplus::ImageAttributes attributes;
+  attributes.SetColorMatrix(&cm, Gdiplus::ColorMatrixFlagsDefault, Gdiplus::ColorAdjustTypeDefault);
+  const INT w = image.Width(), h = image.Height();
+  g_.DrawImage(static_cast<const GdiPlusSkinImage&>(image).image(), Gdiplus::Rect(x, y, w, h), 0, 0, w, h,
+               Gdiplus::UnitPixel, &attributes);
 }
 
 void GdiPlusCanvas::FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) {

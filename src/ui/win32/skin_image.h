@@ -1,12 +1,16 @@
 // Images from the resources and off-screen drawing for the Win32 build: PNG
-// resources decoded by GDI+ from a stream over a global memory block, and a
-// GDI+ implementation of the drawing interface.
+// resources decoded by GDI+ from a stream over a global memory block, a GDI+
+// implementation of the drawing interface, and off-screen surfaces that are
+// memory device contexts with a bitmap compatible with the screen.
 #pragma once
 
 #include <windows.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <memory>
+
+#include "platform/win32/owners.h"
 #include "ui/canvas.h"
 
 namespace qm {
@@ -14,19 +18,19 @@ namespace qm {
 // Starts GDI+ once per process; it stays up until the process ends.
 bool EnsureGdiPlus();
 
-// The PNG resource id as a GDI+ image the caller deletes, or null when there
-// is no such resource or no memory. Bytes GDI+ cannot decode still give an
-// image, whose status is not Ok and whose size reads 0.
-Gdiplus::Image* LoadPngImage(UINT id);
+// The PNG resource id as a GDI+ image, or null when there is no such resource
+// or no memory. Bytes GDI+ cannot decode still give an image, whose status is
+// not Ok and whose size reads 0.
+std::unique_ptr<Gdiplus::Image> LoadPngImage(UINT id);
 
 // Owns one GDI+ bitmap; empty when m_pBitmap is null.
 class CGdiPlusBitmap {
  public:
   CGdiPlusBitmap() = default;
-  virtual ~CGdiPlusBitmap();
+  virtual ~CGdiPlusBitmap() = default;
   CGdiPlusBitmap(const CGdiPlusBitmap&) = delete;
   CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
-  Gdiplus::Bitmap* m_pBitmap = nullptr;
+  std::unique_ptr<Gdiplus::Bitmap> m_pBitmap;
 };
 
 // A bitmap decoded from a PNG resource, read from a stream over a movable
@@ -36,10 +40,26 @@ class CGdiPlusBitmapResource : public CGdiPlusBitmap {
   ~CGdiPlusBitmapResource() override;
   // Replaces the content; true when a decoded bitmap is now held.
   bool Load(UINT id);
-  HGLOBAL m_hBuffer = nullptr;
+  HGLOBAL buffer() const { return m_hBuffer.get(); }
 
  private:
   void Empty();
+  UniqueHGlobal m_hBuffer;
+  bool locked_ = false;
+};
+
+// A memory device context with a bitmap compatible with reference (the
+// screen when null) selected into it; the bitmap starts black.
+class MemoryBitmap {
+ public:
+  MemoryBitmap(HDC reference, int width, int height);
+  HDC dc() const { return dc_.get(); }
+  bool valid() const { return dc_ && bitmap_; }
+
+ private:
+  UniqueHdc dc_;
+  UniqueHBitmap bitmap_;
+  std::unique_ptr<SelectedObject> selected_;
 };
 
 // A device context that draws into an off-screen bitmap over rect (in the
@@ -52,42 +72,61 @@ class CMyMemDC {
   ~CMyMemDC();
   CMyMemDC(const CMyMemDC&) = delete;
   CMyMemDC& operator=(const CMyMemDC&) = delete;
-  HDC dc() const { return m_bMemDC ? m_hDC : m_pDC; }
+  HDC dc() const { return m_bMemDC ? m_memory->dc() : m_pDC; }
   const RECT& rect() const { return m_rect; }
   bool offScreen() const { return m_bMemDC; }
 
  private:
-  HDC m_hDC = nullptr;
-  HBITMAP m_bitmap = nullptr;
-  HGDIOBJ m_oldBitmap = nullptr;
   HDC m_pDC;
   RECT m_rect{};
   bool m_bMemDC;
+  std::unique_ptr<MemoryBitmap> m_memory;
 };
 
 class GdiPlusSkinImage : public SkinImage {
  public:
-  explicit GdiPlusSkinImage(Gdiplus::Image* image) : image_(image) {}
-  ~GdiPlusSkinImage() override { delete image_; }
+  explicit GdiPlusSkinImage(std::unique_ptr<Gdiplus::Image> image) : image_(std::move(image)) {}
   int Width() const override { return static_cast<int>(image_->GetWidth()); }
   int Height() const override { return static_cast<int>(image_->GetHeight()); }
-  Gdiplus::Image* image() const { return image_; }
+  Gdiplus::Image* image() const { return image_.get(); }
 
  private:
-  Gdiplus::Image* image_;
+  std::unique_ptr<Gdiplus::Image> image_;
 };
 
 class GdiPlusCanvas : public Canvas {
  public:
   explicit GdiPlusCanvas(Gdiplus::Graphics& graphics) : g_(graphics) {}
+  // A canvas that owns its graphics object (over a surface's context).
+  explicit GdiPlusCanvas(std::unique_ptr<Gdiplus::Graphics> graphics) : owned_(std::move(graphics)), g_(*owned_) {}
   void DrawImage(const SkinImage& image, int x, int y) override;
+  void DrawImageColoured(const SkinImage& image, int x, int y, const ColourMatrix& matrix) override;
   void FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) override;
   void FillSolid(const PixelRect& rect, Argb colour) override;
   void DrawString(const std::wstring& text, const FontSpec& font, const TextFormat& format, const FloatRect& rect,
                   Argb colour) override;
 
  private:
+  std::unique_ptr<Gdiplus::Graphics> owned_;
   Gdiplus::Graphics& g_;
 };
+
+// The Surface of this build: a memory bitmap compatible with the screen.
+class GdiSurface : public Surface {
+ public:
+  GdiSurface(int width, int height);
+  int Width() const override { return width_; }
+  int Height() const override { return height_; }
+  std::unique_ptr<Canvas> Paint() override;
+  std::unique_ptr<Surface> Clone() const override;
+  HDC dc() const { return memory_.dc(); }
+
+ private:
+  int width_, height_;
+  MemoryBitmap memory_;
+};
+
+// The device context of a surface of this build.
+inline HDC SurfaceDc(const Surface& surface) { return static_cast<const GdiSurface&>(surface).dc(); }
 
 }  // namespace qm
