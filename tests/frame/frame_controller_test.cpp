@@ -518,6 +518,7 @@ class RecordingCanvas : public Canvas {
   std::vector<FloatRect> textBoxes;
   std::vector<Argb> colours;
   void DrawImage(const SkinImage&, int, int) override {}
+  void DrawImageColoured(const SkinImage&, int, int, const ColourMatrix&) override {}
   void FillTiled(const SkinImage& image, const PixelRect& rect, int originX, int originY) override {
     fills.push_back({image.Width(), image.Height(), rect, originX, originY});
   }
