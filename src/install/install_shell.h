@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -56,9 +57,9 @@ class UninstallEntry {
   bool SetValue(const std::wstring& name, const std::wstring& value);
 
  private:
+  struct Store;  // the opened entry of this platform's machine-wide store
   std::wstring name_;
-  void* handle_ = nullptr;  // the registry key on Windows
-  std::wstring file_;       // the entry file on Linux
+  std::unique_ptr<Store> store_;
 };
 
 // Deletes the entry; false when it cannot (missing, or no rights).

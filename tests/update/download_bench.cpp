@@ -9,7 +9,7 @@
 #include <cwchar>
 #include <filesystem>
 
-#include "base/paths.h"
+#include "platform/paths.h"
 #include "base/text.h"
 #include "platform/files.h"
 #include "update/update_module.h"

@@ -71,6 +71,8 @@ using UniqueHInternet = UniqueResource<owners::NullTraits<HINTERNET, ::InternetC
 using UniqueUrlCacheFind = UniqueResource<owners::NullTraits<HANDLE, ::FindCloseUrlCache>>;
 using UniqueCryptProv = UniqueResource<owners::CryptProvTraits>;
 using UniqueCryptHash = UniqueResource<owners::CryptHashTraits>;
+// Memory that the system allocated for the caller (FormatMessageW's buffer).
+using UniqueLocalMemory = UniqueResource<owners::NullTraits<HLOCAL, ::LocalFree>>;
 using UniqueHGlobal = UniqueResource<owners::NullTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueHIcon = UniqueResource<owners::NullTraits<HICON, ::DestroyIcon>>;
 using UniqueHMenu = UniqueResource<owners::NullTraits<HMENU, ::DestroyMenu>>;

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/text.h"
+#include "platform/error_text.h"
 #include "platform/files.h"
 #include "platform/linux/fd_io.h"
 #include "platform/linux/owners.h"
@@ -51,7 +52,7 @@ bool DownloadFile::Open(const std::wstring& path) {
 
 void DownloadFile::WriteThrough(const char* data, size_t size) {
   if (!WriteAllToDescriptor(handle_->fd.get(), data, size)) {
-    throw UpdateException(WideFromUtf8(std::string("write failed: ") + std::strerror(errno)));
+    throw UpdateException(L"write failed: " + SystemErrorText(static_cast<unsigned long>(errno)));
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/error_text.h"
 #include "platform/win32/owners.h"
 #include "update/update_exception.h"
 
@@ -9,19 +10,9 @@ namespace qm {
 
 namespace {
 
-struct LocalFreeDeleter {
-  void operator()(wchar_t* text) const noexcept { LocalFree(text); }
-};
-
 std::wstring SystemMessage(DWORD code) {
-  wchar_t* text = nullptr;
-  const DWORD length =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  const std::unique_ptr<wchar_t, LocalFreeDeleter> owned(text);
-  std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(code);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
-  return message;
+  const std::wstring message = SystemErrorText(code);
+  return message.empty() ? L"error " + std::to_wstring(code) : message;
 }
 
 }  // namespace
