@@ -39,11 +39,15 @@ std::vector<Line> SplitLines(std::string_view text) {
   return lines;
 }
 
-// "[name]" gives the trimmed name; anything else is not a section line.
+// "[name]" gives the trimmed name; anything else, "[name" without its
+// bracket included, is not a section line.
 std::optional<std::string_view> SectionName(std::string_view body) {
   std::string_view t = Trim(body);
   if (t.empty() || t.front() != '[') return std::nullopt;
   size_t close = t.find(']');
+  // Without its "]" the line is an ordinary line of the current section, as
+  // the system's profile functions read it.
+  if (close == std::string_view::npos) return std::nullopt;
   std::string_view name = t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1);
   return Trim(name);
 }

@@ -2,7 +2,7 @@
 // shown inside a window of ours. One backend per build: the OLE container of
 // the platform web browser control on Windows (win32/), WebKitGTK on Linux
 // (linux/). Its two users are the login's browser host (CWebBrowserBase) and
-// the game view of the game process (GameView).
+// the game view of the game process (CMyHtmlView).
 //
 // Everything runs on the user-interface thread; callbacks come on it, from
 // inside the window system's event loop (on Windows also synchronously from
@@ -97,9 +97,12 @@ class WebView {
   // rectangle hides it; a later non-empty rectangle shows it again.
   virtual bool Place(const PixelRect& rect) = 0;
 
-  // Removes the engine's website data other than cookies: disk and memory
-  // cache, local storage, databases and the like. done runs afterwards, on the
-  // user-interface thread (possibly before this call returns).
+  // Removes the engine's website data other than cookies. Linux: the disk
+  // cache, local storage, databases and the like (a page already running may
+  // go on using resources its web process holds in memory). Windows: every
+  // entry of the internet URL cache without the cookie bit. done runs
+  // afterwards, on the user-interface thread (possibly before this call
+  // returns).
   virtual void ClearWebsiteDataExceptCookies(DoneHandler done) = 0;
 
   // Offers a key event to the page's own editing (Tab between fields,

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -31,6 +32,12 @@ std::optional<ShortcutFacts> ReadShortcut(const std::wstring& linkPath);
 // recycle bin. True when the platform reports success.
 bool DeleteWithShell(const std::wstring& path);
 
+// Deletes a file for good. While a process still runs from it or holds it
+// (Windows refuses the deletion then; the state ends with that process), the
+// deletion is tried again every 100 ms for up to 5 seconds. True when the
+// file is gone.
+bool DeleteFileWhenFree(const std::wstring& path);
+
 // Tells the desktop that path is gone and that its parent folder changed.
 void NotifyShellDeleted(const std::wstring& path);
 
@@ -50,9 +57,9 @@ class UninstallEntry {
   bool SetValue(const std::wstring& name, const std::wstring& value);
 
  private:
+  struct Store;  // the opened entry of this platform's machine-wide store
   std::wstring name_;
-  void* handle_ = nullptr;  // the registry key on Windows
-  std::wstring file_;       // the entry file on Linux
+  std::unique_ptr<Store> store_;
 };
 
 // Deletes the entry; false when it cannot (missing, or no rights).

@@ -92,10 +92,9 @@ int RunUninstallCleanUp(const std::wstring& installedPath, const SystemFolders& 
   // must not take that folder's files, nor a "res" folder that happens to be
   // there. An argument without any folder names nothing at all.
   if (IsInstalledExecutablePath(installedPath, paths)) {
-    if (FileExists(installedPath)) {
-      std::error_code ec;
-      std::filesystem::remove(FsPath(installedPath), ec);
-    }
+    // The confirmation run that started this one may still be running from
+    // that file for a moment; the deletion waits for it.
+    if (FileExists(installedPath)) DeleteFileWhenFree(installedPath);
     const size_t last = installedPath.rfind(NativePathStyle().separator);
     RemoveAndNotify(installedPath.substr(0, last) + Sep() + L"res");
   }

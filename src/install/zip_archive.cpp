@@ -1,6 +1,7 @@
 #include "install/zip_archive.h"
 
 #include <unzip.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include "base/paths.h"
 #include "base/text.h"
 #include "install/zip_output.h"
+#include "platform/debug_output.h"
 #include "platform/files.h"
 
 namespace qm {
@@ -40,14 +42,15 @@ uint64_t UnixSecondsToFileTime(int32_t seconds) {
 
 }  // namespace
 
-// The input functions over the memory block: reads and seeks stay inside it,
-// and a read past its end returns the bytes that are left.
+// The input functions over the memory block, in minizip's 64-bit form so that
+// zip64 records (sizes and offsets past 32 bits) are read: reads and seeks
+// stay inside the block, and a read past its end returns the bytes left.
 struct ZipArchive::Source {
   const unsigned char* data;
   size_t size;
   size_t position;
 
-  static voidpf ZCALLBACK Open(voidpf opaque, const char*, int) { return opaque; }
+  static voidpf ZCALLBACK Open(voidpf opaque, const void*, int) { return opaque; }
   static uLong ZCALLBACK Read(voidpf, voidpf stream, void* buf, uLong size) {
     auto* s = static_cast<Source*>(stream);
     const size_t left = s->size - s->position;
@@ -57,11 +60,20 @@ struct ZipArchive::Source {
     return static_cast<uLong>(n);
   }
   static uLong ZCALLBACK Write(voidpf, voidpf, const void*, uLong) { return 0; }
-  static long ZCALLBACK Tell(voidpf, voidpf stream) { return static_cast<long>(static_cast<Source*>(stream)->position); }
-  static long ZCALLBACK Seek(voidpf, voidpf stream, uLong offset, int origin) {
+  static ZPOS64_T ZCALLBACK Tell(voidpf, voidpf stream) { return static_cast<Source*>(stream)->position; }
+  static long ZCALLBACK Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     auto* s = static_cast<Source*>(stream);
     size_t from = 0;
     if (origin == ZLIB_FILEFUNC_SEEK_CUR) {
+      // minizip steps back over an extra field it has read with an offset
+      // that wrapped around: as a stdio seek does, it is taken as signed.
+      const auto step = static_cast<int64_t>(offset);
+      if (step < 0) {
+        const uint64_t back = 0 - offset;
+        if (back > s->position) return -1;
+        s->position -= static_cast<size_t>(back);
+        return 0;
+      }
       from = s->position;
     } else if (origin == ZLIB_FILEFUNC_SEEK_END) {
       from = s->size;
@@ -69,7 +81,7 @@ struct ZipArchive::Source {
       return -1;
     }
     if (offset > s->size || from > s->size - offset) return -1;
-    s->position = from + offset;
+    s->position = from + static_cast<size_t>(offset);
     return 0;
   }
   static int ZCALLBACK CloseStream(voidpf, voidpf) { return 0; }
@@ -86,18 +98,18 @@ bool ZipArchive::OpenFromMemory(const void* data, size_t size) {
   SetBaseFolder(WidePath(std::filesystem::current_path(ec)));
   if (!data && size != 0) return false;
   source_ = new Source{static_cast<const unsigned char*>(data), size, 0};
-  zlib_filefunc_def functions{};
-  functions.zopen_file = &Source::Open;
+  zlib_filefunc64_def functions{};
+  functions.zopen64_file = &Source::Open;
   functions.zread_file = &Source::Read;
   functions.zwrite_file = &Source::Write;
-  functions.ztell_file = &Source::Tell;
-  functions.zseek_file = &Source::Seek;
+  functions.ztell64_file = &Source::Tell;
+  functions.zseek64_file = &Source::Seek;
   functions.zclose_file = &Source::CloseStream;
   functions.zerror_file = &Source::Error;
   functions.opaque = source_;
-  unzFile file = unzOpen2("", &functions);
-  unz_global_info info{};
-  if (!file || unzGetGlobalInfo(file, &info) != UNZ_OK || info.number_entry > 0x7FFFFFFF) {
+  unzFile file = unzOpen2_64("", &functions);
+  unz_global_info64 info{};
+  if (!file || unzGetGlobalInfo64(file, &info) != UNZ_OK || info.number_entry > 0x7FFFFFFF) {
     if (file) unzClose(file);
     delete source_;
     source_ = nullptr;
@@ -139,6 +151,19 @@ bool ZipArchive::GoToEntry(int index) {
   return true;
 }
 
+// Where an entry's data lies and what it must come to. minizip reads the
+// sizes of a zip64 entry from its zip64 extra field only where an unsigned
+// long has 32 bits; elsewhere it keeps the 0xFFFFFFFF placeholders, so that
+// the sizes are taken from the central extra field here.
+struct ZipArchive::EntryData {
+  bool zip64 = false;
+  unsigned long method = 0;
+  uint32_t crc = 0;
+  uint64_t compressed = 0;
+  uint64_t uncompressed = 0;
+  uint64_t offset = 0;  // of the data in the archive, known once the entry is open
+};
+
 bool ZipArchive::GetEntry(int index, ZipEntry& entry) {
   if (!archive_ || index < -1 || index >= entryCount_) return false;
   CloseOpenEntry();
@@ -153,9 +178,9 @@ bool ZipArchive::GetEntry(int index, ZipEntry& entry) {
   }
   if (!GoToEntry(index)) return false;
 
-  unz_file_info info{};
+  unz_file_info64 info{};
   char rawName[kMaxEntryNameBytes + 1] = {};
-  if (unzGetCurrentFileInfo(archive_, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK) {
+  if (unzGetCurrentFileInfo64(archive_, &info, rawName, sizeof rawName, nullptr, 0, nullptr, 0) != UNZ_OK) {
     return false;
   }
   if (info.size_filename > kMaxEntryNameBytes) return false;  // would not fit with its terminator
@@ -181,8 +206,11 @@ bool ZipArchive::GetEntry(int index, ZipEntry& entry) {
   if (!MakeEntryNameSafe(result.name)) return false;
   result.attributes = AttributesFromHost(static_cast<unsigned>(info.version >> 8) & 0xFF,
                                          static_cast<uint32_t>(info.external_fa));
-  result.compressedSize = static_cast<uint32_t>(info.compressed_size);
-  result.uncompressedSize = static_cast<uint32_t>(info.uncompressed_size);
+  // Sizes past 32 bits are shown as the largest 32-bit value.
+  EntryData data;
+  if (!DescribeEntryData(data)) return false;
+  result.compressedSize = static_cast<uint32_t>(std::min<uint64_t>(data.compressed, 0xFFFFFFFFu));
+  result.uncompressedSize = static_cast<uint32_t>(std::min<uint64_t>(data.uncompressed, 0xFFFFFFFFu));
   const uint64_t dosTime = DosTimeToUtcFileTime(static_cast<uint32_t>(info.dosDate));
   result.accessTime = result.creationTime = result.writeTime = dosTime;
   const ExtendedTimes times = ReadExtendedTimes(extra);
@@ -197,12 +225,98 @@ bool ZipArchive::GetEntry(int index, ZipEntry& entry) {
   return true;
 }
 
+bool ZipArchive::DescribeEntryData(EntryData& data) {
+  unz_file_info64 info{};
+  char extra[0x10000];
+  if (unzGetCurrentFileInfo64(archive_, &info, nullptr, 0, extra, sizeof extra, nullptr, 0) != UNZ_OK) return false;
+  data.method = info.compression_method;
+  data.crc = static_cast<uint32_t>(info.crc);
+  data.compressed = info.compressed_size;
+  data.uncompressed = info.uncompressed_size;
+  const bool uncompressedHidden = data.uncompressed == 0xFFFFFFFFu;
+  const bool compressedHidden = data.compressed == 0xFFFFFFFFu;
+  if (!uncompressedHidden && !compressedHidden) return true;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(extra);
+  const size_t length = std::min<size_t>(info.size_file_extra, sizeof extra);
+  for (size_t at = 0; at + 4 <= length;) {
+    const size_t blockLength = Le16(bytes + at + 2);
+    if (Le16(bytes + at) == 0x0001) {
+      size_t field = at + 4;
+      const size_t end = std::min(length, field + blockLength);
+      auto take = [&](uint64_t& value) {
+        if (field + 8 > end) return false;
+        value = static_cast<uint64_t>(Le32(bytes + field)) | (static_cast<uint64_t>(Le32(bytes + field + 4)) << 32);
+        field += 8;
+        return true;
+      };
+      if (uncompressedHidden && !take(data.uncompressed)) return false;
+      if (compressedHidden && !take(data.compressed)) return false;
+      data.zip64 = true;
+      return true;
+    }
+    at += 4 + blockLength;
+  }
+  return false;  // placeholders without the sizes they stand for
+}
+
+bool ZipArchive::ReadZip64EntryData(const EntryData& data, const std::function<bool(const char*, size_t)>& sink) {
+  if (data.offset > source_->size || data.compressed > source_->size - data.offset) return false;
+  const unsigned char* input = source_->data + data.offset;
+  uint64_t produced = 0;
+  uLong crc = crc32(0L, Z_NULL, 0);
+  auto deliver = [&](const char* bytes, size_t size) {
+    produced += size;
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes), static_cast<uInt>(size));
+    return produced <= data.uncompressed && sink(bytes, size);
+  };
+  if (data.method == 0) {
+    for (uint64_t done = 0; done < data.compressed;) {
+      const size_t n = static_cast<size_t>(std::min<uint64_t>(data.compressed - done, buffer_.size()));
+      if (!deliver(reinterpret_cast<const char*>(input + done), n)) return false;
+      done += n;
+    }
+  } else {
+    z_stream stream{};
+    if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
+    struct End {
+      z_stream* stream;
+      ~End() { inflateEnd(stream); }
+    } end{&stream};
+    uint64_t consumed = 0;
+    int result = Z_OK;
+    while (result != Z_STREAM_END) {
+      if (stream.avail_in == 0) {
+        if (consumed == data.compressed) return false;  // the data ends before the stream does
+        const uint64_t piece = std::min<uint64_t>(data.compressed - consumed, 1u << 30);
+        stream.next_in = const_cast<Bytef*>(input + consumed);
+        stream.avail_in = static_cast<uInt>(piece);
+        consumed += piece;
+      }
+      stream.next_out = reinterpret_cast<Bytef*>(buffer_.data());
+      stream.avail_out = static_cast<uInt>(buffer_.size());
+      result = inflate(&stream, Z_NO_FLUSH);
+      if (result != Z_OK && result != Z_STREAM_END) return false;
+      const size_t n = buffer_.size() - stream.avail_out;
+      if (n > 0 && !deliver(buffer_.data(), n)) return false;
+    }
+  }
+  return produced == data.uncompressed && static_cast<uint32_t>(crc) == data.crc;
+}
+
 bool ZipArchive::ReadEntryData(int index, const std::function<bool(const char*, size_t)>& sink) {
   CloseOpenEntry();
   if (!GoToEntry(index)) return false;
+  EntryData data;
+  if (!DescribeEntryData(data)) return false;
   if (unzOpenCurrentFile(archive_) != UNZ_OK) return false;
   openIndex_ = index;
   if (buffer_.empty()) buffer_.resize(kTransferBufferSize);
+  if (data.zip64) {
+    // The local header has been checked by opening; the data is read here.
+    data.offset = unzGetCurrentFileZStreamPos64(archive_);
+    CloseOpenEntry();
+    return (data.method == 0 || data.method == Z_DEFLATED) && ReadZip64EntryData(data, sink);
+  }
   bool ok = false;
   for (;;) {
     const int n = unzReadCurrentFile(archive_, buffer_.data(), static_cast<unsigned>(buffer_.size()));
@@ -214,7 +328,9 @@ bool ZipArchive::ReadEntryData(int index, const std::function<bool(const char*, 
     }
     if (n == 0) break;  // nothing more, yet the entry is not complete
   }
-  // A CRC mismatch found on closing is not reported: the data is written.
+  // minizip compares the CRC once the whole entry has been read, on closing.
+  if (ok && unzCloseCurrentFile(archive_) != UNZ_OK) ok = false;
+  openIndex_ = -1;
   CloseOpenEntry();
   return ok;
 }
@@ -254,8 +370,15 @@ bool ZipArchive::ExtractEntry(int index, const std::wstring& name) {
     return true;
   });
   const bool ok = complete && !writeFailed;
-  if (ok) file.SetTimes(entry.creationTime, entry.accessTime, entry.writeTime);
-  file.Close();
+  if (ok) {
+    file.SetTimes(entry.creationTime, entry.accessTime, entry.writeTime);
+    file.Close();
+  } else {
+    // A damaged entry (wrong CRC, inflation that fails or ends early) or a
+    // failed write leaves no file that would pass for the entry.
+    file.Discard();
+    DebugOutput(L"zip: entry " + entry.name + L" is damaged or could not be written; its file was removed");
+  }
   return ok;
 }
 
@@ -272,8 +395,44 @@ void ZipArchive::Close() {
   buffer_.shrink_to_fit();
 }
 
+namespace {
+
+// One component as Windows will take it: trailing dots and spaces are
+// dropped, so "a. " names "a". A component of nothing but dots and spaces
+// is a step: ".. " or "..." the parent (the safe reading), ". " or " " the
+// folder itself, which is left out.
+std::wstring ComponentAsWindowsTakesIt(std::wstring_view component) {
+  if (component.empty()) return std::wstring();
+  size_t end = component.size();
+  while (end > 0 && (component[end - 1] == L'.' || component[end - 1] == L' ')) --end;
+  if (end > 0) return std::wstring(component.substr(0, end));
+  return component.size() >= 2 && component[0] == L'.' && component[1] == L'.' ? L".." : L".";
+}
+
+// The name with each component read as Windows will read it and the
+// current-folder steps left out, separators kept.
+std::wstring ComponentsAsWindowsTakesThem(const std::wstring& name) {
+  std::wstring result;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = name.find_first_of(L"\\/", start);
+    const std::wstring_view component =
+        std::wstring_view(name).substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    const std::wstring taken = ComponentAsWindowsTakesIt(component);
+    const bool dropped = taken == L".";
+    if (!dropped) result += taken;
+    if (end == std::wstring::npos) break;
+    if (!dropped) result += name[end];  // the separator after a dropped step goes with it
+    start = end + 1;
+  }
+  return result;
+}
+
+}  // namespace
+
 bool MakeEntryNameSafe(std::wstring& name) {
   static const wchar_t* const kParentSteps[] = {L"\\..\\", L"\\../", L"/../", L"/..\\"};
+  name = ComponentsAsWindowsTakesThem(name);
   for (bool changed = true; changed;) {
     changed = false;
     if (name.size() >= 2 && name[1] == L':') {

@@ -72,6 +72,9 @@ class ZipArchive {
 
  private:
   bool GoToEntry(int index);
+  struct EntryData;
+  bool DescribeEntryData(EntryData& data);
+  bool ReadZip64EntryData(const EntryData& data, const std::function<bool(const char*, size_t)>& sink);
   void CloseOpenEntry();
 
   void* archive_ = nullptr;   // minizip's handle

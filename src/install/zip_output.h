@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace qm {
@@ -10,7 +11,7 @@ namespace qm {
 // A file created for writing, not shared, replacing an existing file.
 class ZipOutputFile {
  public:
-  ZipOutputFile() = default;
+  ZipOutputFile();
   ~ZipOutputFile();
   ZipOutputFile(const ZipOutputFile&) = delete;
   ZipOutputFile& operator=(const ZipOutputFile&) = delete;
@@ -22,9 +23,13 @@ class ZipOutputFile {
   // FILETIME values; 0 leaves that time as it is. Linux has no creation time.
   void SetTimes(uint64_t creation, uint64_t access, uint64_t write);
   void Close();
+  // Closes the file and deletes it, read-only or not: what it holds must not
+  // pass for the entry.
+  void Discard();
 
  private:
-  intptr_t handle_ = -1;
+  struct Open;  // the open file of this platform and its path
+  std::unique_ptr<Open> open_;
 };
 
 // Local calendar time to a FILETIME in UTC; false when the platform cannot

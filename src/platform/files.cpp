@@ -1,6 +1,9 @@
 #include "platform/files.h"
 
+#include <atomic>
+#include <cstdio>
 #include <fstream>
+#include <random>
 #include <system_error>
 
 #include "base/text.h"
@@ -48,10 +51,28 @@ std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   return bytes;
 }
 
+namespace {
+
+// A temporary name beside target that no other writer picks: two launchers
+// writing the same file at once each write a file of their own, and the
+// last rename wins whole.
+fs::path UniqueTempBeside(const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  std::random_device random;
+  const unsigned long long token = (static_cast<unsigned long long>(random()) << 32) ^ random() ^
+                                   (static_cast<unsigned long long>(counter++) << 20);
+  char suffix[32];
+  std::snprintf(suffix, sizeof suffix, ".%016llx.tmp", token);
+  fs::path temp = target;
+  temp += suffix;
+  return temp;
+}
+
+}  // namespace
+
 bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes) {
   const fs::path target = FsPath(path);
-  fs::path temp = target;
-  temp += ".partial";
+  const fs::path temp = UniqueTempBeside(target);
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     if (!out) return false;

@@ -29,7 +29,7 @@ constexpr auto kInUseRetryEvery = std::chrono::milliseconds(100);
 bool CopyOverInstalled(const std::wstring& source, const std::wstring& target, long& errorCode) {
   const auto deadline = std::chrono::steady_clock::now() + kInUseRetryFor;
   for (;;) {
-    if (CopyFileReplacing(source, target)) return true;
+    if (ReplaceWithCopy(source, target)) return true;
     errorCode = LastErrorCode();
     if (!IsFileInUseError(errorCode) || std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(kInUseRetryEvery);

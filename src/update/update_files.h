@@ -2,8 +2,11 @@
 // rules of each platform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace qm {
 
@@ -13,10 +16,14 @@ namespace qm {
 std::int64_t SizeWhenWritable(const std::wstring& path);
 
 // The download target: created when missing, emptied when present, written
-// piece by piece straight to the file (executable on Linux). Write failures
-// raise UpdateException.
+// piece by piece (executable on Linux). Pieces are gathered into a buffer of
+// kWriteBufferSize bytes, so that many small reads make few writes. Write
+// failures raise UpdateException, also from Close, which writes what is
+// left in the buffer.
 class DownloadFile {
  public:
+  static constexpr size_t kWriteBufferSize = 64 * 1024;
+
   DownloadFile();
   ~DownloadFile();
   DownloadFile(const DownloadFile&) = delete;
@@ -27,8 +34,21 @@ class DownloadFile {
   void Close();
 
  private:
-  std::intptr_t handle_;
+  void Flush();
+  void WriteThrough(const char* data, size_t size);  // per platform
+  void Release();                                    // per platform: closes the file
+
+  struct Handle;  // the open file of this platform
+  std::unique_ptr<Handle> handle_;
+  std::vector<char> buffer_;
+  size_t buffered_ = 0;
 };
+
+// Puts a copy of source in target's place in one step: the copy is written
+// beside target under a name of this process and then renamed over target,
+// so that a crash or power loss leaves the old file or the new one, never a
+// part. On failure the temporary copy is gone and LastErrorCode() tells why.
+bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target);
 
 // Whether a failed copy's error code says that another process holds the
 // target, a state that ends by itself when that process ends.

@@ -1,6 +1,7 @@
 #include "update/update_module.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "platform/file_facts.h"
@@ -66,6 +67,20 @@ std::unique_ptr<HttpResponse> OpenLoggedResponse(HttpSession& session, const std
   return response;
 }
 
+// Whether path holds a program this build can start and that carries a
+// version record, as a launcher does. A body that is anything else (sent
+// compressed, a portal's page of the right length) must not be handed over.
+bool IsLauncherOfThisBuild(const std::wstring& path) {
+  std::ifstream in(FsPath(path), std::ios::binary);
+  std::string head(4096, '\0');
+  in.read(head.data(), static_cast<std::streamsize>(head.size()));
+  head.resize(static_cast<size_t>(in.gcount()));
+  const bool windowsBuild = NativePathStyle().separator == L'\\';
+  if (!(windowsBuild ? IsPeX64Image(head) : IsElfX64Executable(head))) return false;
+  const std::wstring version = GetFileVersionText(path);
+  return !version.empty() && version != kNoVersionText;
+}
+
 }  // namespace
 
 UpdateEnvironment DefaultUpdateEnvironment() {
@@ -114,12 +129,14 @@ bool CUpdateModule::CheckVersion(const std::wstring& baseUrl, const std::wstring
   m_checkUrl = VersionRequestUrl(baseUrl, queryPath, version);
   const std::wstring answer = RequestText();
   WriteUpdateLog(LogVersionAnswer(answer));
-  if (!AnswerMeansUpdate(answer)) {
+  // The log keeps the answer as it came; the rules read it trimmed.
+  const std::wstring trimmed = TrimmedAnswer(answer);
+  if (!AnswerMeansUpdate(trimmed)) {
     WriteUpdateLog(kLogFinishUpdate);
     WriteUpdateLog(kLogSeparator);
     return false;
   }
-  m_downloadUrl = answer;
+  m_downloadUrl = trimmed;
   return true;
 }
 
@@ -190,7 +207,14 @@ void CUpdateModule::DownloadUpdate(const std::wstring& url) {
             GetFileMd5(m_tempFile, digest);
             WriteUpdateLog(LogFinishedMd5(digest));
             session->Close();
-            environment_.startHandOver(m_tempFile, m_installFile);
+            if (IsLauncherOfThisBuild(m_tempFile)) {
+              environment_.startHandOver(m_tempFile, m_installFile);
+            } else {
+              // Nothing that cannot run stays in the staging folder.
+              WriteUpdateLog(kLogNotAnExecutable);
+              std::error_code ignored;
+              std::filesystem::remove(FsPath(m_tempFile), ignored);
+            }
           }
         }
       }

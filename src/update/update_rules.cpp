@@ -24,6 +24,43 @@ std::int64_t LeadingNumber(std::wstring_view text) {
 
 bool AnswerMeansUpdate(std::wstring_view answer) { return answer.size() > 5 && LeadingNumber(answer) >= 0; }
 
+std::wstring TrimmedAnswer(std::wstring_view answer) {
+  auto isSpace = [](wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); };
+  if (!answer.empty() && answer.front() == L'\xFEFF') answer.remove_prefix(1);
+  while (!answer.empty() && isSpace(answer.front())) answer.remove_prefix(1);
+  while (!answer.empty() && isSpace(answer.back())) answer.remove_suffix(1);
+  return std::wstring(answer);
+}
+
+namespace {
+
+std::uint32_t ReadLe(std::string_view bytes, size_t at, size_t width) {
+  std::uint32_t value = 0;
+  for (size_t i = 0; i < width; ++i) value |= std::uint32_t{static_cast<unsigned char>(bytes[at + i])} << (8 * i);
+  return value;
+}
+
+}  // namespace
+
+bool IsPeX64Image(std::string_view head) {
+  constexpr std::uint32_t kMachineAmd64 = 0x8664;
+  constexpr std::uint32_t kOptionalMagicPe32Plus = 0x20B;
+  if (head.size() < 0x40 || head.substr(0, 2) != "MZ") return false;
+  const std::uint32_t pe = ReadLe(head, 0x3C, 4);
+  // Signature, file header (20 bytes) and the optional header's magic.
+  if (pe > head.size() || head.size() - pe < 4 + 20 + 2) return false;
+  if (head.substr(pe, 4) != std::string_view("PE\0\0", 4)) return false;
+  return ReadLe(head, pe + 4, 2) == kMachineAmd64 && ReadLe(head, pe + 24, 2) == kOptionalMagicPe32Plus;
+}
+
+bool IsElfX64Executable(std::string_view head) {
+  constexpr std::uint32_t kTypeExec = 2, kTypeDyn = 3, kMachineX86_64 = 62;
+  if (head.size() < 64 || head.substr(0, 4) != "\x7F" "ELF") return false;
+  if (head[4] != 2 || head[5] != 1) return false;  // 64-bit, little-endian
+  const std::uint32_t type = ReadLe(head, 16, 2);
+  return (type == kTypeExec || type == kTypeDyn) && ReadLe(head, 18, 2) == kMachineX86_64;
+}
+
 std::wstring VersionRequestUrl(std::wstring_view baseUrl, std::wstring_view queryPath, std::wstring_view version) {
   std::wstring url(baseUrl);
   url += L'/';

@@ -22,6 +22,18 @@ std::int64_t LeadingNumber(std::wstring_view text);
 // leading number is not negative; anything else means no update.
 bool AnswerMeansUpdate(std::wstring_view answer);
 
+// The answer as the rules read it: without a leading byte-order mark and
+// without white space around it (servers often end the text with a line
+// break, which would otherwise become part of the URL).
+std::wstring TrimmedAnswer(std::wstring_view answer);
+
+// Whether the first bytes of a file make it a program of the x86-64 build of
+// each platform: a PE image for AMD64 (Windows) or a 64-bit little-endian
+// ELF executable for x86-64 (Linux). head holds at least the first 4096
+// bytes of the file, or the whole file when it is shorter.
+bool IsPeX64Image(std::string_view head);
+bool IsElfX64Executable(std::string_view head);
+
 // baseUrl + "/" + queryPath + version, nothing escaped.
 std::wstring VersionRequestUrl(std::wstring_view baseUrl, std::wstring_view queryPath, std::wstring_view version);
 
@@ -37,6 +49,7 @@ inline constexpr wchar_t kLogSeparator[] = L"=====================";
 inline constexpr wchar_t kLogDownloadException[] = L"Try Download File Exception";
 inline constexpr wchar_t kLogHandOverException[] = L"Try Commond -d Exception";
 inline constexpr wchar_t kLogSizeAlreadyReached[] = L"ERROR!Before download dwFileSize == dwToatlSize,exit";
+inline constexpr wchar_t kLogNotAnExecutable[] = L"ERROR!Downloaded file is not a launcher of this build,exit";
 std::wstring LogStatusCode(long status);                     // "Http QueryInfoStatusCode:%ld"
 std::wstring LogVersionAnswer(std::wstring_view answer);     // "Server response check version msg:" + answer
 std::wstring LogDownloadUrl(std::wstring_view url);          // "ExcuUpdate,URL=" + url

@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <cwctype>
 #include <filesystem>
 #include <thread>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "base/text.h"
 #include "install/first_start_install.h"
@@ -106,6 +111,36 @@ TEST_F(Uninstall, AnythingButCancelGoesAheadThroughTheCleanUpRun) {
     EXPECT_TRUE(FileExists(paths.UninstallerCopy()));  // the staging folder stays
     EXPECT_EQ(ReadApplicationProfile(kRegistryName, L"Path", L"no find!"), installed);  // so does the profile
   }
+}
+
+// The confirmation run starts the clean-up run and ends; until it has ended,
+// Windows refuses to delete the file it runs from. Here the test process is
+// the confirmation run and holds the installed file as a running program's
+// file is held (no delete sharing) until about a second after the clean-up
+// run started.
+TEST_F(Uninstall, TheInstalledExecutableGoesOnceTheConfirmationRunLetsGo) {
+  const PathComposer paths = InstallLauncher();
+  WriteFile(FsPath(paths.UpdateLog()), "log");
+  const std::wstring installed = paths.InstalledExecutable();
+#ifdef _WIN32
+  HANDLE held = CreateFileW(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#else
+  FILE* held = std::fopen(Utf8FromWide(installed).c_str(), "rb");
+  ASSERT_NE(held, nullptr);
+#endif
+  RunUninstallConfirmation([](const std::wstring&, const std::wstring&) { return kAnswerOk; },
+                           FoldersRunning(installed));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+#ifdef _WIN32
+  CloseHandle(held);
+#else
+  std::fclose(held);
+#endif
+  const std::wstring portalFolder = QuerySystemFolders().programs + Sep() + L"Tarnwick";
+  ASSERT_TRUE(WaitFor([&] { return !PathExists(portalFolder); }));
+  EXPECT_FALSE(PathExists(installed));
+  ExpectCleanedUp(paths);
 }
 
 TEST_F(Uninstall, WithoutAdministratorRightsTheEntryStaysAndTheRestGoes) {

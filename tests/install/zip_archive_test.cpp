@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -208,8 +209,25 @@ TEST(ZipArchive, NamesBecomeSafe) {
       {L"a/..", nullptr},
       {L"a\\..", nullptr},
       {L"../..", nullptr},
-      {L"..a/b..", L"..a/b.."},
-      {L"...", L"..."},
+      // Components as Windows takes them: trailing dots and spaces go, and
+      // a component of only dots and spaces is a step.
+      {L"..a/b..", L"..a/b"},
+      {L"...", nullptr},
+      {L"....", nullptr},
+      {L".. /x", L"x"},
+      {L".. \\x", L"x"},
+      {L"x/.. /.. /y", L"y"},
+      {L"a/.../b", L"b"},
+      {L"x/.. ", nullptr},
+      {L"x/. . .", L"x/"},
+      {L"a. /b. ", L"a/b"},
+      {L". /a", L"a"},
+      {L"a/ /b", L"a/b"},
+      {L"a/./b", L"a/b"},
+      {L"C:.. \\x", L"x"},
+      {L"top. /", L"top/"},
+      {L".hidden", L".hidden"},
+      {L"a.b", L"a.b"},
       {L"plain.txt", L"plain.txt"},
   };
   for (const auto& c : cases) {
@@ -444,26 +462,137 @@ TEST_F(ZipExtraction, HostileNamesStayInsideTheBaseFolder) {
   EXPECT_TRUE(FolderExists(In(L"up-folder")));
 }
 
-TEST_F(ZipExtraction, DamagedDataLeavesWhatWasInflatedBeforeTheDamage) {
+TEST_F(ZipExtraction, ADamagedEntryLeavesNoFileAndTheOthersGoOn) {
   const std::string text(200000, 'k');
-  std::string deflated = test::RawDeflate(text + std::string(200000, 'm'));
-  ZipBuilderEntry damaged = Entry("damaged.txt", text + std::string(200000, 'm'));
-  damaged.storedData = deflated.substr(0, deflated.size() / 2);  // both headers state the cut size
+  const std::string whole = text + std::string(200000, 'm');
+  std::string deflated = test::RawDeflate(whole);
+  ZipBuilderEntry cut = Entry("cut.txt", whole);
+  cut.storedData = deflated.substr(0, deflated.size() / 2);  // both headers state the cut size
   ZipBuilderEntry garbage = Entry("garbage.txt", "some data that deflates");
   garbage.storedData = std::string("\xFF\xFF\xFF\xFF\xFF\xFF", 6);
-  const std::string bytes = BuildZip({damaged, garbage, Entry("good.txt", "fine")});
+  // Whole data whose CRC does not match, deflated and stored; a read-only
+  // one must go too.
+  ZipBuilderEntry badCrc = Entry("bad-crc.ini", "[set]\nvolume=80\n");
+  badCrc.centralCrc = badCrc.localCrc = 0x12345678;
+  ZipBuilderEntry badCrcStored = badCrc;
+  badCrcStored.name = "bad-crc-stored.ini";
+  badCrcStored.method = 0;
+  ZipBuilderEntry badCrcReadOnly = badCrc;
+  badCrcReadOnly.name = "bad-crc-read-only.ini";
+  badCrcReadOnly.externalAttributes = 0x21;
+  const std::string bytes =
+      BuildZip({cut, garbage, badCrc, badCrcStored, badCrcReadOnly, Entry("good.txt", "fine")});
   ZipArchive zip;
   ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
   zip.SetBaseFolder(Base());
-  EXPECT_FALSE(zip.ExtractEntry(0, L"damaged.txt"));
-  const std::string partial = test::ReadFile(FsPath(In(L"damaged.txt")));
-  EXPECT_GT(partial.size(), 0u);
-  EXPECT_LT(partial.size(), 400000u);
-  EXPECT_EQ(partial, (text + std::string(200000, 'm')).substr(0, partial.size()));
-  EXPECT_FALSE(zip.ExtractEntry(1, L"garbage.txt"));
-  EXPECT_TRUE(FileExists(In(L"garbage.txt")));  // created before its data was read
-  EXPECT_TRUE(zip.ExtractEntry(2, L"good.txt"));
+  const wchar_t* damaged[] = {L"cut.txt", L"garbage.txt", L"bad-crc.ini", L"bad-crc-stored.ini",
+                              L"bad-crc-read-only.ini"};
+  for (int i = 0; i < 5; ++i) {
+    // An earlier file of that name is not left either.
+    test::WriteFile(FsPath(In(damaged[i])), "earlier");
+    EXPECT_FALSE(zip.ExtractEntry(i, damaged[i])) << Utf8FromWide(damaged[i]);
+    EXPECT_FALSE(PathExists(In(damaged[i]))) << Utf8FromWide(damaged[i]);
+  }
+  EXPECT_TRUE(zip.ExtractEntry(5, L"good.txt"));
   EXPECT_EQ(test::ReadFile(FsPath(In(L"good.txt"))), "fine");
+  // The data up to the damage is still delivered to a reader that asks.
+  std::string partial;
+  EXPECT_FALSE(zip.ReadEntryData(0, [&](const char* data, size_t size) {
+    partial.append(data, size);
+    return true;
+  }));
+  EXPECT_GT(partial.size(), 0u);
+  EXPECT_EQ(partial, whole.substr(0, partial.size()));
+}
+
+// Made by Info-ZIP's "zip -fz -X" (zip64 records for every entry, sizes in
+// the zip64 extra fields, 0xFFFFFFFF in the headers): a.txt "hello zip64\n"
+// stored, dated 2015-04-15 14:53:54; big.txt 40 times "quellmoor " deflated,
+// dated 2016-08-18 09:57:20.
+const char kZip64Archive[] =
+    "\x50\x4B\x03\x04\x2D\x00\x00\x00\x00\x00\xBB\x76\x8F\x46\xEA\xE3\x4F\xED\xFF\xFF\xFF\xFF\xFF\xFF"
+    "\xFF\xFF\x05\x00\x14\x00\x61\x2E\x74\x78\x74\x01\x00\x10\x00\x0C\x00\x00\x00\x00\x00\x00\x00\x0C"
+    "\x00\x00\x00\x00\x00\x00\x00\x68\x65\x6C\x6C\x6F\x20\x7A\x69\x70\x36\x34\x0A\x50\x4B\x03\x04\x2D"
+    "\x00\x00\x00\x08\x00\x2A\x4F\x12\x49\xC7\x21\x2B\x8D\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF\x07\x00\x14"
+    "\x00\x62\x69\x67\x2E\x74\x78\x74\x01\x00\x10\x00\x90\x01\x00\x00\x00\x00\x00\x00\x11\x00\x00\x00"
+    "\x00\x00\x00\x00\x2B\x2C\x4D\xCD\xC9\xC9\xCD\xCF\x2F\x52\x28\x1C\x65\x0D\x02\x16\x00\x50\x4B\x01"
+    "\x02\x1E\x03\x2D\x00\x00\x00\x00\x00\xBB\x76\x8F\x46\xEA\xE3\x4F\xED\x0C\x00\x00\x00\xFF\xFF\xFF"
+    "\xFF\x05\x00\x0C\x00\x00\x00\x00\x00\x01\x00\x00\x00\xA4\x81\x00\x00\x00\x00\x61\x2E\x74\x78\x74"
+    "\x01\x00\x08\x00\x0C\x00\x00\x00\x00\x00\x00\x00\x50\x4B\x01\x02\x1E\x03\x2D\x00\x00\x00\x08\x00"
+    "\x2A\x4F\x12\x49\xC7\x21\x2B\x8D\x11\x00\x00\x00\xFF\xFF\xFF\xFF\x07\x00\x0C\x00\x00\x00\x00\x00"
+    "\x01\x00\x00\x00\xA4\x81\x43\x00\x00\x00\x62\x69\x67\x2E\x74\x78\x74\x01\x00\x08\x00\x90\x01\x00"
+    "\x00\x00\x00\x00\x00\x50\x4B\x06\x06\x2C\x00\x00\x00\x00\x00\x00\x00\x1E\x03\x2D\x00\x00\x00\x00"
+    "\x00\x00\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x80\x00\x00"
+    "\x00\x00\x00\x00\x00\x8D\x00\x00\x00\x00\x00\x00\x00\x50\x4B\x06\x07\x00\x00\x00\x00\x0D\x01\x00"
+    "\x00\x00\x00\x00\x00\x01\x00\x00\x00\x50\x4B\x05\x06\x00\x00\x00\x00\x02\x00\x02\x00\x80\x00\x00"
+    "\x00\xFF\xFF\xFF\xFF\x00\x00";
+
+TEST_F(ZipExtraction, Zip64EntriesKeepTheirSizesTimesAndCrcCheck) {
+  std::string bytes(kZip64Archive, sizeof kZip64Archive - 1);
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  struct Expected {
+    const wchar_t* name;
+    std::string data;
+    uint32_t compressed;
+    uint64_t time;
+  } expected[] = {{L"a.txt", "hello zip64\n", 12, LocalFileTime(2015, 4, 15, 14, 53, 54)},
+                  {L"big.txt", [] {
+                     std::string text;
+                     for (int i = 0; i < 40; ++i) text += "quellmoor ";
+                     return text;
+                   }(), 17, LocalFileTime(2016, 8, 18, 9, 57, 20)}};
+  for (int i = 0; i < 2; ++i) {
+    ZipEntry entry;
+    ASSERT_TRUE(zip.GetEntry(i, entry));
+    EXPECT_EQ(entry.name, expected[i].name);
+    EXPECT_EQ(entry.uncompressedSize, expected[i].data.size());
+    EXPECT_EQ(entry.compressedSize, expected[i].compressed);
+    EXPECT_TRUE(zip.ExtractEntry(i, entry.name)) << Utf8FromWide(entry.name);
+    EXPECT_EQ(test::ReadFileFacts(In(entry.name)).writeTime, expected[i].time) << Utf8FromWide(entry.name);
+    EXPECT_EQ(test::ReadFile(FsPath(In(entry.name))), expected[i].data);
+  }
+  zip.Close();
+
+  // The same archive with one byte of the stored data changed: the CRC
+  // check runs at the end of the entry and the file goes.
+  bytes[0x37] = 'j';  // "hello" becomes "jello"
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(dir.Sub(L"damaged"));
+  ZipEntry entry;
+  ASSERT_TRUE(zip.GetEntry(0, entry));
+  EXPECT_FALSE(zip.ExtractEntry(0, entry.name));
+  EXPECT_FALSE(PathExists(dir.Sub(L"damaged") + Sep() + L"a.txt"));
+  EXPECT_TRUE(zip.ExtractEntry(1, L"big.txt"));
+}
+
+TEST_F(ZipExtraction, ComponentsWithTrailingDotsAndSpacesStayInsideAndReachable) {
+  ZipBuilderEntry folder = Entry("folder. /", "");
+  folder.externalAttributes = 0x10;
+  const std::string bytes = BuildZip({Entry(".. /evil1.txt", "1"), Entry("x/.. /.. /evil2.txt", "2"),
+                                      Entry("... /evil3.txt", "3"), Entry("a/.../.../evil4.txt", "4"), folder,
+                                      Entry("folder. /file. . ", "5"), Entry("x/.. ", "6")});
+  ZipArchive zip;
+  ASSERT_TRUE(zip.OpenFromMemory(bytes.data(), bytes.size()));
+  zip.SetBaseFolder(Base());
+  ZipEntry count;
+  ASSERT_TRUE(zip.GetEntry(-1, count));
+  for (int i = 0; i < count.index; ++i) {
+    ZipEntry entry;
+    if (zip.GetEntry(i, entry)) zip.ExtractEntry(i, entry.name);
+  }
+  std::vector<std::string> outside;
+  for (const auto& item : fs::directory_iterator(dir.path())) outside.push_back(item.path().filename().string());
+  EXPECT_EQ(outside, std::vector<std::string>{"base"});
+  std::vector<std::string> inside;
+  for (const auto& item : fs::recursive_directory_iterator(FsPath(Base()))) {
+    inside.push_back(fs::relative(item.path(), FsPath(Base())).generic_string());
+  }
+  std::sort(inside.begin(), inside.end());
+  EXPECT_EQ(inside, (std::vector<std::string>{"evil1.txt", "evil2.txt", "evil3.txt", "evil4.txt", "folder",
+                                               "folder/file"}));
+  EXPECT_EQ(test::ReadFile(FsPath(In(L"folder" + Sep() + L"file"))), "5");
 }
 
 TEST_F(ZipExtraction, AFileThatCannotBeCreatedFailsWithoutHarm) {

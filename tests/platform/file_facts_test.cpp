@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
 #include "platform/files.h"
 #include "platform/process.h"
 #include "support/temp_dir.h"
@@ -64,6 +69,42 @@ TEST(Files, CopyReplacesAndReportsFailure) {
   EXPECT_NE(LastErrorCode(), 0);
   EXPECT_FALSE(CopyFileReplacing(dir.Sub(L"nothing.exe"), target));
   EXPECT_EQ(test::ReadFile(FsPath(target)), "new contents");
+}
+
+// Two launchers writing the same file at the same moment: each write is a
+// whole file of its own, and what stays is one of them whole, never bytes of
+// both, with no temporary file left over.
+TEST(Files, ConcurrentWritersOfOneFileNeverMixTheirBytes) {
+  test::TempDir dir;
+  const std::wstring target = dir.Sub(L"settings.ini");
+  const std::wstring sourceA = dir.Sub(L"a.bin"), sourceB = dir.Sub(L"b.bin");
+  const std::string a(4 << 20, 'a'), b(3 << 20, 'b');
+  ASSERT_TRUE(ReplaceFileBytes(sourceA, a));
+  ASSERT_TRUE(ReplaceFileBytes(sourceB, b));
+  for (int round = 0; round < 8; ++round) {
+    const bool copy = round % 2 == 1;
+    auto writer = [&](const std::wstring& source, const std::string& bytes) {
+      for (int i = 0; i < 4; ++i) {
+        if (copy) {
+          CopyFileReplacing(source, target);
+        } else {
+          ReplaceFileBytes(target, bytes);
+        }
+      }
+    };
+    std::thread first(writer, sourceA, a), second(writer, sourceB, b);
+    first.join();
+    second.join();
+    const std::string result = ReadFileBytes(target).value_or("");
+    EXPECT_TRUE(result == a || result == b) << "round " << round << ": " << result.size() << " bytes, "
+                                            << std::count(result.begin(), result.end(), 'a') << " of them 'a'";
+  }
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(item.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.bin", "b.bin", "settings.ini"}));
 }
 
 }  // namespace

@@ -36,6 +36,10 @@ TEST(IniProfile, Reads) {
       {"[a]\r\n;k=1\r\n", L"a", L"k", L"d", L"d"},
       {"[a]\r\nk=1", L"a", L"k", L"", L"1"},
       {"", L"a", L"k", L"  padded  ", L"  padded"},
+      // A "[" line without "]" is a line of the section it stands in.
+      {"[a]\r\nx=1\r\n[broken\r\ny=2\r\n", L"a", L"y", L"", L"2"},
+      {"[a]\r\nx=1\r\n[broken\r\ny=2\r\n", L"broken", L"y", L"d", L"d"},
+      {"[a]\r\n[broken\r\ny=2\r\n[b]\r\ny=3\r\n", L"b", L"y", L"", L"3"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -67,6 +71,7 @@ TEST(IniProfile, Writes) {
       {"[a]\r\nx=1", L"a", L"y", L"2", "[a]\r\nx=1\r\ny=2\r\n"},
       {"; note\r\n[a]\r\nx = 1 \r\n\r\n[b]\r\n", L"a", L"X", L"9", "; note\r\n[a]\r\nx=9\r\n\r\n[b]\r\n"},
       {"[a]\r\n\r\n[b]\r\n", L"a", L"k", L"v", "[a]\r\nk=v\r\n\r\n[b]\r\n"},
+      {"[a]\r\n[broken\r\ny=2\r\n", L"a", L"y", L"5", "[a]\r\n[broken\r\ny=5\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.before);

@@ -142,6 +142,58 @@ TEST_F(HandOver, AnInstalledFileHeldOpenIsLoggedWithTheSharingViolation) {
 }
 #endif
 
+#ifdef _WIN32
+TEST_F(HandOver, AnInstalledFileLetGoWithinTheRetryIsReplaced) {
+  // The launcher that started the hand-over holds its file for a moment
+  // after it ended; here for about a second.
+  Install(oldBuild_, installed_);
+  const std::wstring staged = CurrentPaths().DownloadedUpdate();
+  Install(newBuild_, staged);
+  HANDLE held = CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  std::thread letGo([held] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    CloseHandle(held);
+  });
+  const auto started = std::chrono::steady_clock::now();
+  const int exitCode = test::RunChild(staged, L"-d " + installed_).exitCode;
+  const auto took = std::chrono::steady_clock::now() - started;
+  letGo.join();
+  EXPECT_EQ(exitCode, 0);
+  EXPECT_GE(took, std::chrono::milliseconds(900));  // it did have to wait
+  std::wstring md5;
+  ASSERT_TRUE(GetFileMd5(newBuild_, md5));
+  Lines expected{L"Finish download,current file md5=" + md5, L"Update success.Current Version:1.0.2.0",
+                 L"====================="};
+  for (const std::wstring& line : NoUpdateLines(L"1.0.2.0")) expected.push_back(line);
+  EXPECT_EQ(WaitForLogLines(expected.size()), expected);
+  EXPECT_TRUE(Bytes(installed_) == Bytes(newBuild_));
+}
+#endif
+
+// The installed launcher is replaced in one step, never written in place:
+// a second name of the old file (a hard link) keeps the old bytes whole, and
+// no temporary file is left beside the new one.
+TEST_F(HandOver, TheInstalledFileIsReplacedWholeNotWrittenInPlace) {
+  Install(oldBuild_, installed_);
+  const std::wstring staged = CurrentPaths().DownloadedUpdate();
+  Install(newBuild_, staged);
+  const fs::path secondName = FsPath(CurrentPaths().StagingFolder()) / "old-launcher-link";
+  fs::create_hard_link(FsPath(installed_), secondName);
+  EXPECT_EQ(test::RunChild(staged, L"-d " + installed_).exitCode, 0);
+  const Lines lines = WaitForLogLines(8);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[1], L"Update success.Current Version:1.0.2.0");
+  EXPECT_TRUE(Bytes(installed_) == Bytes(newBuild_));
+  EXPECT_TRUE(Bytes(WidePath(secondName)) == Bytes(oldBuild_));
+  std::vector<std::string> names;
+  for (const auto& item : fs::directory_iterator(FsPath(installed_).parent_path())) {
+    const std::string name = item.path().filename().string();
+    if (name.rfind(Utf8FromWide(kLauncherName), 0) == 0) names.push_back(name);
+  }
+  EXPECT_EQ(names, std::vector<std::string>{Utf8FromWide(kLauncherName)});
+}
+
 TEST_F(HandOver, TheInstalledLauncherUpdatesItselfEndToEnd) {
   Install(oldBuild_, installed_);
   EXPECT_EQ(test::RunChild(installed_, L"").exitCode, 0);

@@ -9,6 +9,17 @@
 #include "base/text.h"
 #include "update/test_portal.h"
 
+#ifndef _WIN32
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "platform/linux/owners.h"
+#endif
+
 namespace qm {
 namespace {
 
@@ -126,6 +137,115 @@ TEST_F(HttpAccess, AServerThatNeverAnswersIsGivenUp) {
   }
   EXPECT_TRUE(raised);
 }
+
+#ifndef _WIN32
+// A proxy on 127.0.0.1 that takes CONNECT requests and answers each with a
+// fixed reply, then closes the connection without tunnelling anything.
+class ConnectProxy {
+ public:
+  explicit ConnectProxy(std::string reply) : reply_(std::move(reply)) {
+    listener_.reset(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (!listener_ || bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        listen(listener_.get(), 8) != 0 ||
+        getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Serve(); });
+  }
+  ~ConnectProxy() {
+    shutdown(listener_.get(), SHUT_RDWR);
+    if (thread_.joinable()) thread_.join();
+  }
+
+  int port() const { return port_; }
+  const std::string& firstRequestLine() const { return firstLine_; }
+
+ private:
+  void Serve() {
+    for (;;) {
+      UniqueFd client(accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC));
+      if (!client) return;
+      std::string request;
+      char buffer[1024];
+      while (request.find("\r\n\r\n") == std::string::npos) {
+        const ssize_t n = recv(client.get(), buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        request.append(buffer, static_cast<size_t>(n));
+      }
+      if (firstLine_.empty()) firstLine_ = request.substr(0, request.find("\r\n"));
+      send(client.get(), reply_.data(), reply_.size(), MSG_NOSIGNAL);
+    }
+  }
+
+  std::string reply_;
+  UniqueFd listener_;
+  int port_ = 0;
+  std::string firstLine_;
+  std::thread thread_;
+};
+
+// The environment variable set for one test and put back afterwards.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old, had_ = true;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (had_) {
+      setenv(name_, old_.c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::string old_;
+  bool had_ = false;
+};
+
+// Through a proxy, the proxy's answer to CONNECT is not the server's: a
+// tunnel that ends before the server spoke, or a refused tunnel, is a failed
+// request, never a response with the proxy's status.
+TEST(HttpAccessThroughAProxy, TheProxysAnswerToConnectIsNotTheResponse) {
+  const char* replies[] = {
+      "HTTP/1.1 200 Connection established\r\n\r\n",
+      "HTTP/1.1 200 Connection established\r\nProxy-Agent: test\r\n\r\n",
+      "HTTP/1.1 403 Forbidden\r\nContent-Length: 0\r\n\r\n",
+  };
+  for (const char* reply : replies) {
+    ConnectProxy proxy(reply);
+    ASSERT_NE(proxy.port(), 0);
+    const std::string proxyUrl = "http://127.0.0.1:" + std::to_string(proxy.port());
+    ScopedEnv https("https_proxy", proxyUrl.c_str()), upper("HTTPS_PROXY", nullptr), all("ALL_PROXY", nullptr),
+        noProxy("no_proxy", nullptr), noProxyUpper("NO_PROXY", nullptr);
+    auto session = OpenHttpSession(L"Quellmoor");
+    session->SetConnectTimeout(5000);
+    session->SetReceiveTimeout(5000);
+    long status = -1;
+    bool raised = false;
+    try {
+      auto response = session->OpenUrl(L"https://127.0.0.1:9/download/Quellmoor");
+      if (response) status = response->StatusCode();
+    } catch (const UpdateException& error) {
+      raised = true;
+      EXPECT_FALSE(error.Message().empty());
+    }
+    EXPECT_TRUE(raised) << reply << " gave status " << status;
+    EXPECT_EQ(proxy.firstRequestLine().rfind("CONNECT 127.0.0.1:9 ", 0), 0u) << proxy.firstRequestLine();
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace qm

@@ -17,6 +17,22 @@ namespace qm {
 namespace {
 
 using Lines = std::vector<std::wstring>;
+namespace fs = std::filesystem;
+
+#ifdef _WIN32
+constexpr char kLauncherName[] = "Quellmoor.exe";
+#else
+constexpr char kLauncherName[] = "Quellmoor";
+#endif
+
+// A file the portal serves under /download/, written into its folder.
+void PutPortalFile(const std::string& name, const std::string& bytes) {
+  test::WriteFile(FsPath(test::BuildFilePath(QM_PORTAL_FILES)) / name, bytes);
+}
+
+std::string NewLauncherBytes() {
+  return ReadFileBytes(test::BuildFilePath(QM_UPDATE_LAUNCHER_NEW)).value_or("");
+}
 
 class UpdateCheck : public ::testing::Test {
  protected:
@@ -34,8 +50,9 @@ class UpdateCheck : public ::testing::Test {
     return test::TestPortal::BaseUrl() + L"/getClientVersion.php?p=korvo&g=qmr&v=" + version;
   }
   static std::string Downloaded() { return ReadFileBytes(CurrentPaths().DownloadedUpdate()).value_or("<none>"); }
+  static std::wstring LauncherUrl() { return Url(std::string("/download/") + kLauncherName); }
 
-  test::TestPortal portal_;
+  test::TestPortal portal_{QM_PORTAL_FILES};
   UpdateEnvironment environment_;
   std::vector<std::pair<std::wstring, std::wstring>> handOvers_;
 };
@@ -90,24 +107,92 @@ TEST_F(UpdateCheck, ModulePathsFollowThePathTable) {
 }
 
 TEST_F(UpdateCheck, APendingUpdateIsDownloadedAndHandedOver) {
-  const std::wstring url = Url("/test/bytes?n=300000");
+  const std::wstring url = LauncherUrl();
+  const std::string body = NewLauncherBytes();
+  ASSERT_FALSE(body.empty());
   portal_.SetVersionAnswer(200, Utf8FromWide(url));
   // A staging file left over from an earlier run is replaced.
   test::WriteFile(FsPath(CurrentPaths().DownloadedUpdate()), "left over");
   RunUpdateCheck(environment_);
-  EXPECT_EQ(Downloaded(), test::PatternBytes(300000));
+  EXPECT_TRUE(Downloaded() == body);
   std::wstring md5;
   ASSERT_TRUE(GetFileMd5(CurrentPaths().DownloadedUpdate(), md5));
+  const std::wstring size = std::to_wstring(body.size());
   EXPECT_EQ(test::UpdateLogMessages(),
             (Lines{CheckUrl(), L"Http QueryInfoStatusCode:200", L"Server response check version msg:" + url,
-                   L"ExcuUpdate,URL=" + url, L"Http QueryInfoStatusCode:200", L"Content length:300000",
-                   L"Finish download,file size=300000", L"Finish download,file md5=" + md5}));
+                   L"ExcuUpdate,URL=" + url, L"Http QueryInfoStatusCode:200", L"Content length:" + size,
+                   L"Finish download,file size=" + size, L"Finish download,file md5=" + md5}));
   ASSERT_EQ(handOvers_.size(), 1u);
   EXPECT_EQ(handOvers_[0].first, CurrentPaths().DownloadedUpdate());
   EXPECT_EQ(handOvers_[0].second, CurrentPaths().InstalledExecutable());
   // Only the one request: the range header is never sent on its own.
   const auto requests = portal_.Requests();
-  EXPECT_EQ(std::count(requests.begin(), requests.end(), "GET /test/bytes?n=300000"), 1);
+  EXPECT_EQ(std::count(requests.begin(), requests.end(), std::string("GET /download/") + kLauncherName), 1);
+}
+
+TEST_F(UpdateCheck, AnswersEndingInALineBreakOrStartingWithAByteOrderMarkStillUpdate) {
+  const std::string url = Utf8FromWide(LauncherUrl());
+  struct Case {
+    std::string answer;
+    std::wstring logged;  // the answer as it came, decoded
+  } cases[] = {
+      {url + "\r\n", LauncherUrl() + L"\r\n"},
+      {url + "\n", LauncherUrl() + L"\n"},
+      {"\xEF\xBB\xBF" + url, L"\xFEFF" + LauncherUrl()},
+      {"\xEF\xBB\xBF " + url + " \r\n", L"\xFEFF " + LauncherUrl() + L" \r\n"},
+  };
+  for (const Case& c : cases) {
+    handOvers_.clear();
+    fs::remove(FsPath(CurrentPaths().UpdateLog()));
+    portal_.SetVersionAnswer(200, c.answer);
+    RunUpdateCheck(environment_);
+    // The answer's own line breaks end up in the log text as they came.
+    const std::wstring log = WideFromUtf16Le(ReadFileBytes(CurrentPaths().UpdateLog()).value_or(""));
+    EXPECT_NE(log.find(L"\tServer response check version msg:" + c.logged + L"\r\n"), std::wstring::npos) << c.answer;
+    const Lines lines = test::UpdateLogMessages();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), L"ExcuUpdate,URL=" + LauncherUrl()), 1) << c.answer;
+    EXPECT_EQ(handOvers_.size(), 1u) << c.answer;
+  }
+}
+
+TEST_F(UpdateCheck, ACompleteBodyThatIsNoLauncherOfThisBuildIsNotHandedOver) {
+  const std::string launcher = NewLauncherBytes();
+  ASSERT_GT(launcher.size(), 4096u);
+  // The launcher with another machine in its header: PE machine at the
+  // offset the DOS header names, ELF machine at byte 18.
+  std::string otherMachine = launcher;
+  if (otherMachine.compare(0, 2, "MZ") == 0) {
+    const size_t pe = static_cast<unsigned char>(otherMachine[0x3C]) |
+                      (static_cast<size_t>(static_cast<unsigned char>(otherMachine[0x3D])) << 8);
+    otherMachine[pe + 4] = '\x64';  // ARM64: 0xAA64
+    otherMachine[pe + 5] = '\xAA';
+  } else {
+    otherMachine[18] = '\xB7';  // aarch64
+  }
+  const struct Case {
+    const char* name;
+    std::string bytes;
+  } cases[] = {
+      {"pattern.bin", test::PatternBytes(300000)},
+      {"portal.html", "<html><body>Sign in to use this network</body></html>" + std::string(5000, ' ')},
+      {"gzipped.bin", std::string("\x1F\x8B\x08\0\0\0\0\0\0\x03", 10) + launcher.substr(0, 20000)},
+      {"other-machine.bin", otherMachine},
+      {"no-version-record.bin", launcher.substr(0, 4096)},  // a program's header, nothing more
+  };
+  for (const Case& c : cases) {
+    PutPortalFile(c.name, c.bytes);
+    fs::remove(FsPath(CurrentPaths().UpdateLog()));
+    CUpdateModule module(L"\\kvqmrtmp.exe", L"\\korvo_v1\\qmr\\", environment_);
+    const std::wstring url = Url(std::string("/download/") + c.name);
+    module.DownloadUpdate(url);
+    const Lines lines = test::UpdateLogMessages();
+    ASSERT_EQ(lines.size(), 6u) << c.name;
+    EXPECT_EQ(lines[3], L"Finish download,file size=" + std::to_wstring(c.bytes.size()));
+    EXPECT_EQ(lines[5], L"ERROR!Downloaded file is not a launcher of this build,exit") << c.name;
+    EXPECT_FALSE(PathExists(CurrentPaths().DownloadedUpdate())) << c.name;
+    fs::remove(FsPath(test::BuildFilePath(QM_PORTAL_FILES)) / c.name);
+  }
+  EXPECT_TRUE(handOvers_.empty());
 }
 
 TEST_F(UpdateCheck, SixDigitAnswerIsTakenAsTheDownloadUrl) {
@@ -165,8 +250,8 @@ TEST_F(UpdateCheck, EarlierBytesInTheStagingFileNeverCompleteADownload) {
   EXPECT_EQ(Downloaded().substr(0, 100), test::PatternBytes(100));
   // A complete body replaces the earlier bytes and is handed over.
   test::WriteFile(FsPath(module.m_tempFile), std::string(100, 'x'));
-  module.DownloadUpdate(Url("/test/bytes?n=1000"));
-  EXPECT_EQ(Downloaded(), test::PatternBytes(1000));
+  module.DownloadUpdate(LauncherUrl());
+  EXPECT_TRUE(Downloaded() == NewLauncherBytes());
   EXPECT_EQ(handOvers_.size(), 1u);
 }
 

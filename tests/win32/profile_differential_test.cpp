@@ -93,6 +93,14 @@ TEST(ProfileDifferential, SameValuesAndBytesAsTheSystemCalls) {
           {Op::kRead, L"a", L"spaced", L""},
           {Op::kRead, L"a", L"q", L""},
           {Op::kRead, L"a", L"none", L"  trailing  "},
+          // A "[" line without "]" stays a line of its section.
+          {Op::kSeed, L"", L"", L"[a]\r\nx=1\r\n[broken\r\ny=2\r\n[b]\r\nz=3\r\n"},
+          {Op::kRead, L"a", L"y", L"d"},
+          {Op::kRead, L"broken", L"y", L"d"},
+          {Op::kRead, L"b", L"z", L"d"},
+          {Op::kWrite, L"a", L"y", L"5"},
+          {Op::kRead, L"a", L"y", L"d"},
+          {Op::kWrite, L"broken", L"w", L"6"},
       },
       ours, theirs);
 }

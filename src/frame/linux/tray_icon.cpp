@@ -39,16 +39,15 @@ struct CTrayIcon::Impl {
   bool added = false;
   Callbacks callbacks;
   GObjectPtr<GtkStatusIcon> icon;
-  GtkWidget* menu = nullptr;  // owned through a reference taken with g_object_ref_sink
+  GObjectPtr<GtkWidget> menu;  // a reference taken with g_object_ref_sink
   TrayPoint menuOrigin;
 
   ~Impl() { DropMenu(); }
 
   void DropMenu() {
     if (!menu) return;
-    gtk_widget_destroy(menu);
-    g_object_unref(menu);
-    menu = nullptr;
+    gtk_widget_destroy(menu.get());
+    menu.reset();
   }
 
   static void OnActivate(GtkStatusIcon*, gpointer data) {
@@ -79,17 +78,16 @@ struct CTrayIcon::Impl {
 
   void Open(int cursorX, int cursorY) {
     DropMenu();
-    menu = gtk_menu_new();
-    g_object_ref_sink(menu);
+    menu.reset(GTK_WIDGET(g_object_ref_sink(gtk_menu_new())));
     for (const TrayMenuItem& entry : TrayMenuItems()) {
       GtkWidget* item = gtk_menu_item_new_with_label(Utf8FromWide(entry.text).c_str());
       g_object_set_data(G_OBJECT(item), "qm-command", GUINT_TO_POINTER(entry.command));
       g_signal_connect(item, "activate", G_CALLBACK(&Impl::OnItem), this);
-      gtk_menu_shell_append(GTK_MENU_SHELL(menu), item);
+      gtk_menu_shell_append(GTK_MENU_SHELL(menu.get()), item);
     }
-    gtk_widget_show_all(menu);
+    gtk_widget_show_all(menu.get());
     menuOrigin = TrayMenuOrigin(cursorX, cursorY);
-    gtk_menu_popup(GTK_MENU(menu), nullptr, nullptr, &Impl::Position, this, 3, gtk_get_current_event_time());
+    gtk_menu_popup(GTK_MENU(menu.get()), nullptr, nullptr, &Impl::Position, this, 3, gtk_get_current_event_time());
   }
 };
 
@@ -141,8 +139,8 @@ void CTrayIcon::OpenMenu(int cursorX, int cursorY) {
 }
 
 std::optional<PixelRect> CTrayIcon::OpenMenuRect() const {
-  if (!impl_->menu || !gtk_widget_get_mapped(impl_->menu)) return std::nullopt;
-  GdkWindow* window = gtk_widget_get_window(gtk_widget_get_toplevel(impl_->menu));
+  if (!impl_->menu || !gtk_widget_get_mapped(impl_->menu.get())) return std::nullopt;
+  GdkWindow* window = gtk_widget_get_window(gtk_widget_get_toplevel(impl_->menu.get()));
   if (!window) return std::nullopt;
   int x = 0, y = 0;
   gdk_window_get_origin(window, &x, &y);

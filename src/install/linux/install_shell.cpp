@@ -16,6 +16,7 @@
 #include "base/text.h"
 #include "install/key_file.h"
 #include "platform/files.h"
+#include "platform/linux/owners.h"
 
 namespace qm {
 
@@ -146,15 +147,15 @@ bool DeleteWithShell(const std::wstring& path) {
   for (int n = 1; n < 10000; ++n) {
     name = n == 1 ? base : base + "." + std::to_string(n);
     record = trash / "info" / (name + ".trashinfo");
-    const int fd = open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) {
+    UniqueFd fd(open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (!fd) {
       if (errno == EEXIST) continue;
       return false;
     }
     const std::string text =
         "[Trash Info]\nPath=" + PercentEncode(item.string()) + "\nDeletionDate=" + LocalTimestamp() + "\n";
-    const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    close(fd);
+    const bool written = write(fd.get(), text.data(), text.size()) == static_cast<ssize_t>(text.size()) &&
+                         CloseReportingErrors(fd);
     if (!written) {
       unlink(record.c_str());
       return false;
@@ -177,7 +178,22 @@ bool DeleteWithShell(const std::wstring& path) {
 }
 
 // Desktops watch their folders themselves; there is nobody to tell.
+// Linux deletes a file that a process runs from or holds; the retry is
+// there for file systems that refuse it while busy.
+bool DeleteFileWhenFree(const std::wstring& path) {
+  const std::string native = Utf8FromWide(path);
+  for (int attempt = 0;; ++attempt) {
+    if (unlink(native.c_str()) == 0 || errno == ENOENT) return true;
+    if ((errno != EBUSY && errno != ETXTBSY) || attempt >= 50) return false;
+    usleep(100000);
+  }
+}
+
 void NotifyShellDeleted(const std::wstring&) {}
+
+struct UninstallEntry::Store {
+  std::string file;  // the entry file
+};
 
 UninstallEntry::UninstallEntry(std::wstring name) : name_(std::move(name)) {}
 
@@ -188,22 +204,20 @@ UninstallEntry::Opened UninstallEntry::CreateOrOpen() {
   std::error_code ec;
   fs::create_directories(EntryRoot(), ec);
   const std::string file = EntryFile(name_);
-  const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-  if (fd >= 0) {
-    close(fd);
-    file_ = WideFromUtf8(file);
+  if (const UniqueFd created(open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644)); created) {
+    store_ = std::make_unique<Store>(Store{file});
     return Opened::kCreatedNew;
   }
   if (errno == EEXIST && access(file.c_str(), W_OK) == 0 && access(EntryRoot().c_str(), W_OK) == 0) {
-    file_ = WideFromUtf8(file);
+    store_ = std::make_unique<Store>(Store{file});
     return Opened::kExisting;
   }
   return Opened::kFailed;
 }
 
 bool UninstallEntry::SetValue(const std::wstring& name, const std::wstring& value) {
-  if (file_.empty()) return false;
-  return SetInFile(Utf8FromWide(file_), Utf8FromWide(name_), name, value);
+  if (!store_) return false;
+  return SetInFile(store_->file, Utf8FromWide(name_), name, value);
 }
 
 bool DeleteUninstallEntry(const std::wstring& name) {

@@ -8,8 +8,9 @@
 #include <ctime>
 
 #include "base/text.h"
-#include "platform/linux/fd_io.h"
 #include "install/zip_archive.h"
+#include "platform/linux/fd_io.h"
+#include "platform/linux/owners.h"
 
 namespace qm {
 
@@ -37,6 +38,12 @@ timespec ToTimespec(uint64_t fileTime) {
 
 }  // namespace
 
+struct ZipOutputFile::Open {
+  UniqueFd fd;
+  std::string path;
+};
+
+ZipOutputFile::ZipOutputFile() = default;
 ZipOutputFile::~ZipOutputFile() { Close(); }
 
 bool ZipOutputFile::Create(const std::wstring& path, uint32_t attributes) {
@@ -46,25 +53,29 @@ bool ZipOutputFile::Create(const std::wstring& path, uint32_t attributes) {
   // Replaces the file itself, never what a symbolic link of that name points at.
   struct stat info {};
   if (lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) unlink(native.c_str());
-  const int fd = open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode);
-  if (fd < 0) return false;
-  handle_ = fd;
+  UniqueFd fd(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
+  if (!fd) return false;
+  open_ = std::make_unique<Open>(Open{std::move(fd), native});
   return true;
 }
 
 bool ZipOutputFile::Write(const char* data, size_t size) {
-  return handle_ >= 0 && WriteAllToDescriptor(static_cast<int>(handle_), data, size);
+  return open_ && WriteAllToDescriptor(open_->fd.get(), data, size);
 }
 
 void ZipOutputFile::SetTimes(uint64_t, uint64_t access, uint64_t write) {
-  if (handle_ < 0) return;
+  if (!open_) return;
   const timespec times[2] = {ToTimespec(access), ToTimespec(write)};
-  futimens(static_cast<int>(handle_), times);
+  futimens(open_->fd.get(), times);
 }
 
-void ZipOutputFile::Close() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-  handle_ = -1;
+void ZipOutputFile::Close() { open_.reset(); }
+
+void ZipOutputFile::Discard() {
+  if (!open_) return;
+  const std::string path = open_->path;
+  open_.reset();
+  unlink(path.c_str());
 }
 
 bool LocalTimeToUtcFileTime(int year, int month, int day, int hour, int minute, int second, uint64_t& fileTime) {

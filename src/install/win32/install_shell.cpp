@@ -8,7 +8,11 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <chrono>
 #include <cstring>
+#include <thread>
+
+#include "platform/win32/owners.h"
 
 namespace qm {
 
@@ -44,38 +48,28 @@ bool SetString(HKEY key, const std::wstring& name, const std::wstring& value) {
 
 bool SaveShortcut(const std::wstring& linkPath, const ShortcutFacts& facts) {
   ComScope com;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link)))) {
-    return false;
-  }
-  IPersistFile* file = nullptr;
-  if (FAILED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-    link->Release();
-    return false;
-  }
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;
+  ComPtr<IPersistFile> file;
+  if (FAILED(link.As(&file))) return false;
   link->SetPath(facts.target.c_str());
   link->SetArguments(facts.arguments.c_str());
   link->SetDescription(L"");
   if (!facts.iconPath.empty()) link->SetIconLocation(facts.iconPath.c_str(), facts.iconIndex);
   link->SetShowCmd(SW_SHOWNORMAL);
-  const bool saved = SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
-  file->Release();
-  link->Release();
-  return saved;
+  return SUCCEEDED(file->Save(linkPath.c_str(), TRUE));
 }
 
 std::optional<ShortcutFacts> ReadShortcut(const std::wstring& linkPath) {
   if (GetFileAttributesW(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
   ComScope com;
-  IShellLinkW* link = nullptr;
-  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                              reinterpret_cast<void**>(&link)))) {
+  ComPtr<IShellLinkW> link;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) {
     return std::nullopt;
   }
-  IPersistFile* file = nullptr;
+  ComPtr<IPersistFile> file;
   std::optional<ShortcutFacts> facts;
-  if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+  if (SUCCEEDED(link.As(&file))) {
     if (SUCCEEDED(file->Load(linkPath.c_str(), STGM_READ))) {
       ShortcutFacts read;
       wchar_t buffer[1024] = {};
@@ -90,9 +84,7 @@ std::optional<ShortcutFacts> ReadShortcut(const std::wstring& linkPath) {
       }
       facts = read;
     }
-    file->Release();
   }
-  link->Release();
   return facts;
 }
 
@@ -111,6 +103,26 @@ bool DeleteWithShell(const std::wstring& path) {
   return SHFileOperationW(&operation) == 0;
 }
 
+bool DeleteFileWhenFree(const std::wstring& path) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  for (;;) {
+    // A read-only file is not deleted until it is writable.
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+      SetFileAttributesW(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    }
+    if (DeleteFileW(path.c_str())) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return true;
+    // A running program's file is refused with "access denied", an open one
+    // with a sharing violation.
+    const bool inUse = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                       error == ERROR_LOCK_VIOLATION;
+    if (!inUse || std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+}
+
 void NotifyShellDeleted(const std::wstring& path) {
   SHChangeNotify(SHCNE_RMDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
   const size_t last = path.rfind(L'\\');
@@ -118,46 +130,45 @@ void NotifyShellDeleted(const std::wstring& path) {
   SHChangeNotify(SHCNE_UPDATEDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, parent.c_str(), nullptr);
 }
 
+struct UninstallEntry::Store {
+  UniqueHKey key;
+};
+
 UninstallEntry::UninstallEntry(std::wstring name) : name_(std::move(name)) {}
 
-UninstallEntry::~UninstallEntry() {
-  if (handle_) RegCloseKey(static_cast<HKEY>(handle_));
-}
+UninstallEntry::~UninstallEntry() = default;
 
 UninstallEntry::Opened UninstallEntry::CreateOrOpen() {
   if (g_denyMachineWide) return Opened::kFailed;
-  HKEY parent = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, kEntryAccess, &parent) != ERROR_SUCCESS) {
+  UniqueHKey parent;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, kEntryAccess, parent.put()) != ERROR_SUCCESS) {
     return Opened::kFailed;
   }
-  HKEY key = nullptr;
+  UniqueHKey key;
   DWORD disposition = 0;
-  const LONG result = RegCreateKeyExW(parent, name_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kEntryAccess,
-                                      nullptr, &key, &disposition);
-  RegCloseKey(parent);
-  if (result != ERROR_SUCCESS) return Opened::kFailed;
-  if (handle_) RegCloseKey(static_cast<HKEY>(handle_));
-  handle_ = key;
+  if (RegCreateKeyExW(parent.get(), name_.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, kEntryAccess, nullptr,
+                      key.put(), &disposition) != ERROR_SUCCESS) {
+    return Opened::kFailed;
+  }
+  store_ = std::make_unique<Store>(Store{std::move(key)});
   return disposition == REG_CREATED_NEW_KEY ? Opened::kCreatedNew : Opened::kExisting;
 }
 
 bool UninstallEntry::SetValue(const std::wstring& name, const std::wstring& value) {
-  return handle_ && SetString(static_cast<HKEY>(handle_), name, value);
+  return store_ && SetString(store_->key.get(), name, value);
 }
 
 bool DeleteUninstallEntry(const std::wstring& name) {
   if (g_denyMachineWide) return false;
-  HKEY parent = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, kEntryAccess, &parent) != ERROR_SUCCESS) return false;
-  const bool deleted = RegDeleteKeyW(parent, name.c_str()) == ERROR_SUCCESS;
-  RegCloseKey(parent);
-  return deleted;
+  UniqueHKey parent;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, kEntryAccess, parent.put()) != ERROR_SUCCESS) return false;
+  return RegDeleteKeyW(parent.get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 std::optional<std::map<std::wstring, std::wstring>> ReadUninstallEntry(const std::wstring& name) {
-  HKEY key = nullptr;
+  UniqueHKey key;
   const std::wstring path = std::wstring(kUninstallKey) + L"\\" + name;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS) {
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, key.put()) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   std::map<std::wstring, std::wstring> values;
@@ -166,13 +177,12 @@ std::optional<std::map<std::wstring, std::wstring>> ReadUninstallEntry(const std
     DWORD nameLength = 256, type = 0;
     BYTE data[4096];
     DWORD dataSize = sizeof data - sizeof(wchar_t);
-    if (RegEnumValueW(key, i, valueName, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key.get(), i, valueName, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS) break;
     if (type != REG_SZ) continue;
     data[dataSize] = 0;
     data[dataSize + 1] = 0;
     values[valueName] = reinterpret_cast<const wchar_t*>(data);
   }
-  RegCloseKey(key);
   return values;
 }
 
@@ -192,14 +202,12 @@ std::wstring ReadApplicationProfile(const std::wstring& section, const std::wstr
 
 bool WriteApplicationProfile(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
   const std::wstring path = std::wstring(kProfileKey) + L"\\" + section;
-  HKEY handle = nullptr;
+  UniqueHKey handle;
   if (RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                      &handle, nullptr) != ERROR_SUCCESS) {
+                      handle.put(), nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const bool ok = SetString(handle, key, value);
-  RegCloseKey(handle);
-  return ok;
+  return SetString(handle.get(), key, value);
 }
 
 }  // namespace qm

@@ -2,11 +2,11 @@
 
 #include <windows.h>
 
+#include "platform/win32/owners.h"
+
 namespace qm {
 
 namespace {
-
-HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
 FILETIME ToFileTime(uint64_t value) {
   FILETIME t;
@@ -17,25 +17,31 @@ FILETIME ToFileTime(uint64_t value) {
 
 }  // namespace
 
+struct ZipOutputFile::Open {
+  UniqueFileHandle file;
+  std::wstring path;
+};
+
+ZipOutputFile::ZipOutputFile() = default;
 ZipOutputFile::~ZipOutputFile() { Close(); }
 
 bool ZipOutputFile::Create(const std::wstring& path, uint32_t attributes) {
   Close();
   const DWORD flags = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                     FILE_ATTRIBUTE_ARCHIVE);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            flags ? flags : FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  handle_ = reinterpret_cast<intptr_t>(file);
+  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    flags ? flags : FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  open_ = std::make_unique<Open>(Open{std::move(file), path});
   return true;
 }
 
 bool ZipOutputFile::Write(const char* data, size_t size) {
-  if (handle_ == -1) return false;
+  if (!open_) return false;
   while (size > 0) {
     const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
     DWORD written = 0;
-    if (!WriteFile(AsHandle(handle_), data, chunk, &written, nullptr) || written == 0) return false;
+    if (!WriteFile(open_->file.get(), data, chunk, &written, nullptr) || written == 0) return false;
     data += written;
     size -= written;
   }
@@ -43,14 +49,20 @@ bool ZipOutputFile::Write(const char* data, size_t size) {
 }
 
 void ZipOutputFile::SetTimes(uint64_t creation, uint64_t access, uint64_t write) {
-  if (handle_ == -1) return;
+  if (!open_) return;
   const FILETIME c = ToFileTime(creation), a = ToFileTime(access), w = ToFileTime(write);
-  SetFileTime(AsHandle(handle_), creation ? &c : nullptr, access ? &a : nullptr, write ? &w : nullptr);
+  SetFileTime(open_->file.get(), creation ? &c : nullptr, access ? &a : nullptr, write ? &w : nullptr);
 }
 
-void ZipOutputFile::Close() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
-  handle_ = -1;
+void ZipOutputFile::Close() { open_.reset(); }
+
+void ZipOutputFile::Discard() {
+  if (!open_) return;
+  const std::wstring path = open_->path;
+  open_.reset();
+  // A read-only file is not deleted until it is writable.
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  DeleteFileW(path.c_str());
 }
 
 bool LocalTimeToUtcFileTime(int year, int month, int day, int hour, int minute, int second, uint64_t& fileTime) {

@@ -25,8 +25,10 @@ bool CopyFileReplacing(const std::wstring& source, const std::wstring& target) {
     if (S_ISREG(info.st_mode) == 0) errno = EISDIR;
     return false;
   }
-  const std::string temp = to + ".partial";
-  UniqueFd out(open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, info.st_mode & 07777));
+  // A temporary file of this copy's own (created exclusively under a unique
+  // name), so that two copies to the same target never write one file.
+  std::string temp = to + ".XXXXXX";
+  UniqueFd out(mkostemp(temp.data(), O_CLOEXEC));
   if (!out) return false;
   char buffer[1 << 16];
   bool ok = true;

@@ -71,6 +71,8 @@ using UniqueHInternet = UniqueResource<owners::NullTraits<HINTERNET, ::InternetC
 using UniqueUrlCacheFind = UniqueResource<owners::NullTraits<HANDLE, ::FindCloseUrlCache>>;
 using UniqueCryptProv = UniqueResource<owners::CryptProvTraits>;
 using UniqueCryptHash = UniqueResource<owners::CryptHashTraits>;
+// Memory that the system allocated for the caller (FormatMessageW's buffer).
+using UniqueLocalMemory = UniqueResource<owners::NullTraits<HLOCAL, ::LocalFree>>;
 using UniqueHGlobal = UniqueResource<owners::NullTraits<HGLOBAL, ::GlobalFree>>;
 using UniqueHIcon = UniqueResource<owners::NullTraits<HICON, ::DestroyIcon>>;
 using UniqueHMenu = UniqueResource<owners::NullTraits<HMENU, ::DestroyMenu>>;
@@ -80,8 +82,7 @@ using UniqueHBrush = UniqueResource<owners::NullTraits<HBRUSH, owners::DeleteGdi
 using UniqueHFont = UniqueResource<owners::NullTraits<HFONT, owners::DeleteGdiObject>>;
 using UniqueHRgn = UniqueResource<owners::NullTraits<HRGN, owners::DeleteGdiObject>>;
 using UniqueHwnd = UniqueResource<owners::NullTraits<HWND, ::DestroyWindow>>;
-// An enumeration of the internet URL cache (FindFirstUrlCacheEntryW).
-using UniqueUrlCacheFind = UniqueResource<owners::NullTraits<HANDLE, ::FindCloseUrlCache>>;
+using UniqueHHook = UniqueResource<owners::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 // A string of the automation interfaces, freed with SysFreeString.
 using UniqueBstr = UniqueResource<owners::NullTraits<BSTR, ::SysFreeString>>;

@@ -4,7 +4,10 @@
 #include <wininet.h>
 
 #include <string>
+#include <utility>
 
+#include "platform/error_text.h"
+#include "platform/win32/owners.h"
 #include "update/http_access.h"
 
 namespace qm {
@@ -12,20 +15,7 @@ namespace qm {
 namespace {
 
 std::wstring InternetMessage(DWORD code) {
-  wchar_t* text = nullptr;
-  DWORD length = 0;
-  if (code >= INTERNET_ERROR_BASE && code <= INTERNET_ERROR_LAST) {
-    length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
-                            GetModuleHandleW(L"wininet.dll"), code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  } else {
-    length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                            nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  }
-  std::wstring message = length ? std::wstring(text, length) : std::wstring();
-  if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L' ')) {
-    message.pop_back();
-  }
+  const std::wstring message = SystemErrorText(code);
   const std::wstring number = L"WinInet error " + std::to_wstring(code);
   return message.empty() ? number : number + L": " + message;
 }
@@ -34,13 +24,13 @@ std::wstring InternetMessage(DWORD code) {
 
 class WinInetResponse : public HttpResponse {
  public:
-  WinInetResponse(HINTERNET connection, HINTERNET request) : connection_(connection), request_(request) {}
-  ~WinInetResponse() override { Close(); }
+  WinInetResponse(UniqueHInternet connection, UniqueHInternet request)
+      : connection_(std::move(connection)), request_(std::move(request)) {}
 
   long StatusCode() override {
     DWORD status = 0, size = sizeof status;
     if (!request_ ||
-        !HttpQueryInfoW(request_, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
+        !HttpQueryInfoW(request_.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr)) {
       return 0;
     }
     return static_cast<long>(status);
@@ -49,50 +39,49 @@ class WinInetResponse : public HttpResponse {
   std::wstring ContentLengthText() override {
     wchar_t text[64];
     DWORD size = sizeof text;
-    if (!request_ || !HttpQueryInfoW(request_, HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return L"";
+    if (!request_ || !HttpQueryInfoW(request_.get(), HTTP_QUERY_CONTENT_LENGTH, text, &size, nullptr)) return L"";
     return std::wstring(text, size / sizeof(wchar_t));
   }
 
   bool AddRequestHeader(const std::wstring& line) override {
-    return request_ && HttpAddRequestHeadersW(request_, line.c_str(), static_cast<DWORD>(-1),
+    return request_ && HttpAddRequestHeadersW(request_.get(), line.c_str(), static_cast<DWORD>(-1),
                                               HTTP_ADDREQ_FLAG_ADD_IF_NEW) != FALSE;
   }
 
   size_t Read(char* buffer, size_t size) override {
     if (!request_) return 0;
     DWORD read = 0;
-    if (!InternetReadFile(request_, buffer, static_cast<DWORD>(size), &read)) RaiseLastError();
+    if (!InternetReadFile(request_.get(), buffer, static_cast<DWORD>(size), &read)) RaiseLastError();
     return read;
   }
 
+  // The request goes before the connection it was opened on.
   void Close() override {
-    if (request_) InternetCloseHandle(request_);
-    if (connection_) InternetCloseHandle(connection_);
-    request_ = connection_ = nullptr;
+    request_.reset();
+    connection_.reset();
   }
 
  private:
-  HINTERNET connection_;
-  HINTERNET request_;
+  UniqueHInternet connection_;
+  UniqueHInternet request_;
 };
 
 class WinInetSession : public HttpSession {
  public:
   explicit WinInetSession(const std::wstring& agent) {
-    session_ = InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+    session_.reset(InternetOpenW(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!session_) RaiseLastError();
   }
-  ~WinInetSession() override { Close(); }
 
   // Kept on the session and put on each request; without a call, WinInet's
   // own defaults apply.
   void SetConnectTimeout(unsigned long milliseconds) override {
     connectMs_ = milliseconds;
-    SetOption(session_, INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);
+    SetOption(session_.get(), INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);
   }
   void SetReceiveTimeout(unsigned long milliseconds) override {
     receiveMs_ = milliseconds;
-    SetOption(session_, INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds);
+    SetOption(session_.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds);
   }
 
   std::unique_ptr<HttpResponse> OpenUrl(const std::wstring& url) override {
@@ -113,34 +102,28 @@ class WinInetSession : public HttpSession {
     std::wstring object(parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : L"");
     if (parts.lpszExtraInfo) object.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (object.empty()) object = L"/";
-    HINTERNET connection =
-        InternetConnectW(session_, host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1);
+    UniqueHInternet connection(
+        InternetConnectW(session_.get(), host, parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection) RaiseLastError();
     // Always from the server: a cached version answer could hide an update,
     // and a downloaded executable has no place in the URL cache.
     DWORD flags = INTERNET_FLAG_TRANSFER_ASCII | INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;
     if (parts.nScheme == INTERNET_SCHEME_HTTPS) flags |= INTERNET_FLAG_SECURE;
-    HINTERNET request = HttpOpenRequestW(connection, L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 1);
-    if (!request) {
+    UniqueHInternet request(
+        HttpOpenRequestW(connection.get(), L"GET", object.c_str(), nullptr, nullptr, nullptr, flags, 1));
+    if (!request) RaiseLastError();
+    if (connectMs_) SetOption(request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, connectMs_);
+    if (receiveMs_) SetOption(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, receiveMs_);
+    if (!HttpSendRequestW(request.get(), nullptr, 0, nullptr, 0)) {
+      // The error is taken before the owners close the handles.
       const DWORD error = GetLastError();
-      InternetCloseHandle(connection);
+      request.reset();
       throw UpdateException(InternetMessage(error));
     }
-    if (connectMs_) SetOption(request, INTERNET_OPTION_CONNECT_TIMEOUT, connectMs_);
-    if (receiveMs_) SetOption(request, INTERNET_OPTION_RECEIVE_TIMEOUT, receiveMs_);
-    if (!HttpSendRequestW(request, nullptr, 0, nullptr, 0)) {
-      const DWORD error = GetLastError();
-      InternetCloseHandle(request);
-      InternetCloseHandle(connection);
-      throw UpdateException(InternetMessage(error));
-    }
-    return std::make_unique<WinInetResponse>(connection, request);
+    return std::make_unique<WinInetResponse>(std::move(connection), std::move(request));
   }
 
-  void Close() override {
-    if (session_) InternetCloseHandle(session_);
-    session_ = nullptr;
-  }
+  void Close() override { session_.reset(); }
 
  private:
   static void SetOption(HINTERNET handle, DWORD option, unsigned long milliseconds) {
@@ -148,7 +131,7 @@ class WinInetSession : public HttpSession {
     InternetSetOptionW(handle, option, &value, sizeof value);
   }
 
-  HINTERNET session_ = nullptr;
+  UniqueHInternet session_;
   unsigned long connectMs_ = 0;
   unsigned long receiveMs_ = 0;
 };
@@ -161,9 +144,13 @@ std::unique_ptr<HttpSession> OpenHttpSession(const std::wstring& agent) {
 
 std::wstring WideFromNetworkText(const std::string& bytes) {
   if (bytes.empty()) return std::wstring();
-  const int length = MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  // A UTF-8 byte-order mark says how the text is written; it is read as
+  // UTF-8 then, the mark included, so that the reader can see and drop it.
+  const bool utf8 = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0;
+  const UINT codePage = utf8 ? CP_UTF8 : CP_THREAD_ACP;
+  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
   std::wstring text(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_THREAD_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+  MultiByteToWideChar(codePage, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
   return text;
 }
 
