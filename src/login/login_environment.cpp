@@ -24,4 +24,8 @@ LoginEnvironment DefaultLoginEnvironment() {
   return environment;
 }
 
+void QuitIfConfirmed(const LoginEnvironment& environment, NativeWindow owner) {
+  if (environment.askToQuit && environment.askToQuit(owner)) environment.exitProcess(0);
+}
+
 }  // namespace qm

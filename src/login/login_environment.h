@@ -29,4 +29,8 @@ struct LoginEnvironment {
 
 LoginEnvironment DefaultLoginEnvironment();
 
+// The close prompt of both login windows: asks over owner and, on OK, ends
+// the process with exit code 0; any other answer leaves everything as it was.
+void QuitIfConfirmed(const LoginEnvironment& environment, NativeWindow owner);
+
 }  // namespace qm

@@ -65,9 +65,7 @@ void CLanderLogin::OnMoved(const PixelRect& bounds) { PlaceDialog(bounds); }
 
 void CLanderLogin::OnCloseRequest() {
   WindowHost* const window = host();
-  if (environment_.askToQuit && environment_.askToQuit(window ? window->Native() : nullptr)) {
-    environment_.exitProcess(0);
-  }
+  QuitIfConfirmed(environment_, window ? window->Native() : nullptr);
 }
 
 void CLanderLogin::EndModal(int result) {

@@ -108,10 +108,7 @@ bool CLoginPopupDlg::OnKeyDown(const KeyPress& key) {
 void CLoginPopupDlg::OnCloseRequest() { ClosePrompt(); }
 
 void CLoginPopupDlg::ClosePrompt() {
-  WindowHost* const host = createdHost_;
-  if (environment_.askToQuit && environment_.askToQuit(host ? host->Native() : nullptr)) {
-    environment_.exitProcess(0);
-  }
+  QuitIfConfirmed(environment_, createdHost_ ? createdHost_->Native() : nullptr);
 }
 
 void CLoginPopupDlg::CheckGameUrl() {
