@@ -20,6 +20,7 @@
 #else
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
+#undef FillSolid  // Xlib's fill style, not the canvas's method
 #endif
 
 namespace qm {
