@@ -8,7 +8,6 @@
 //   loaded <url>    a page finished loading
 // and reads commands on standard input, one a line:
 //   check           loads <url>/check (the server records the cookies sent)
-//   silent          from now on takes the clear request without answering it
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -36,7 +35,6 @@ struct Probe {
   std::string url;
   std::unique_ptr<qm::WebView> view;
   std::unique_ptr<qm::GameChannel> channel;
-  bool silent = false;
 };
 
 gboolean OnCommand(GIOChannel* input, GIOCondition, gpointer data) {
@@ -49,7 +47,6 @@ gboolean OnCommand(GIOChannel* input, GIOCondition, gpointer data) {
   const std::string command = g_strstrip(line);
   g_free(line);
   if (command == "check") probe->view->Navigate(qm::WideFromUtf8(probe->url + "/check"));
-  if (command == "silent") probe->silent = true;
   return G_SOURCE_CONTINUE;
 }
 
@@ -81,7 +78,6 @@ int main(int argc, char** argv) {
   qm::GameChannel* channel = nullptr;
   probe.channel = qm::GameChannel::Listen(window, [&](const qm::GameMessage& message) -> std::optional<std::int64_t> {
     Say("got " + std::to_string(message.message));
-    if (probe.silent && message.message == qm::WM_GAMEWND_CLEAR_WEBSITE_DATA) return 0;
     return qm::HandleClearWebsiteData(message, *probe.view, [&channel](qm::WindowId target, const qm::GameMessage& answer) {
       return channel && channel->Post(target, answer);
     });
