@@ -34,34 +34,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kServer[] = R"(
-import http.server, sys
-class Handler(http.server.BaseHTTPRequestHandler):
-    def log_message(self, *args): pass
-    def answer(self, body, headers):
-        self.send_response(200)
-        for k, v in headers: self.send_header(k, v)
-        self.send_header('Content-Length', str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-    def do_GET(self):
-        if self.path == '/page':
-            self.answer(b'<html><body>game<script src="/game.js"></script></body></html>',
-                        [('Content-Type', 'text/html'), ('Cache-Control', 'max-age=86400'),
-                         ('Set-Cookie', 'session=abc123; Max-Age=86400; Path=/')])
-        elif self.path == '/game.js':
-            self.answer(b'var game = "' + b'x' * 40000 + b'";',
-                        [('Content-Type', 'application/javascript'), ('Cache-Control', 'max-age=86400')])
-        elif self.path == '/check':
-            self.answer(('<html><body>' + (self.headers.get('Cookie') or 'none') + '</body></html>').encode(),
-                        [('Content-Type', 'text/html'), ('Cache-Control', 'no-store')])
-        else:
-            self.send_error(404)
-server = http.server.HTTPServer(('127.0.0.1', 0), Handler)
-open(sys.argv[1] + '.tmp', 'w').write(str(server.server_address[1]))
-import os; os.rename(sys.argv[1] + '.tmp', sys.argv[1])
-server.serve_forever()
-)";
+// The site behind the pages (tests/frame/cache_site.py).
+const char kCacheSite[] = QM_CACHE_SITE;
 
 std::string EngineProbe() {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
@@ -136,9 +110,8 @@ std::vector<fs::path> CacheRecords(const fs::path& cache) {
 TEST(CacheCleaningWithTheGameRunning, RecordsGoCookiesStayTheEngineGoesOn) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the engine";
   test::TempDir dir;
-  test::WriteFile(dir.path() / "server.py", kServer);
   const fs::path portFile = dir.path() / "port";
-  Child server({"python3", (dir.path() / "server.py").string(), portFile.string()});
+  Child server({"python3", std::string(kCacheSite), portFile.string()});
   ASSERT_TRUE(server.started());
   for (int i = 0; i < 100 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const std::string url = "http://127.0.0.1:" + test::ReadFile(portFile);
@@ -203,9 +176,8 @@ TEST(CacheCleaningWithTheGameRunning, RecordsGoCookiesStayTheEngineGoesOn) {
 TEST(CacheCleaningWithTheGameRunning, TheFolderPassAloneUnderARunningEngine) {
   if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the engine";
   test::TempDir dir;
-  test::WriteFile(dir.path() / "server.py", kServer);
   const fs::path portFile = dir.path() / "port";
-  Child server({"python3", (dir.path() / "server.py").string(), portFile.string()});
+  Child server({"python3", std::string(kCacheSite), portFile.string()});
   ASSERT_TRUE(server.started());
   for (int i = 0; i < 100 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   const std::string url = "http://127.0.0.1:" + test::ReadFile(portFile);
