@@ -21,6 +21,7 @@
 #include "base/launch_mode.h"
 #include "platform/paths.h"
 #include "base/text.h"
+#include "frame/event_loop.h"
 #include "frame/game_channel.h"
 #include "frame/game_process.h"
 #include "platform/process.h"
@@ -52,26 +53,6 @@ int ProcessId() {
   return static_cast<int>(GetCurrentProcessId());
 #else
   return static_cast<int>(getpid());
-#endif
-}
-
-void QuitLoop() {
-#ifdef _WIN32
-  PostQuitMessage(0);
-#else
-  gtk_main_quit();
-#endif
-}
-
-void RunLoop() {
-#ifdef _WIN32
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-#else
-  gtk_main();
 #endif
 }
 
@@ -129,7 +110,7 @@ class ProbeGameWindow : public GameWindowPort {
   void StartWatchdog() override { StartFrameWatchdog(frame_, window_.Id()); }
   void PostQuit(int code) override {
     Log("quit " + std::to_string(code));
-    QuitLoop();
+    QuitEventLoop();
   }
 
  private:
@@ -170,7 +151,7 @@ int RunGame(const GameArguments& args) {
       window.get());
 #endif
   game.Start();
-  RunLoop();
+  RunEventLoop();
   Log("game ends");
   return 0;
 }
@@ -222,7 +203,7 @@ int RunFrame() {
   Log("frame " + std::to_string(channel->Id()));
   const std::wstring executable = QuerySystemFolders().modulePath;
   StartProcess(executable, GameProcessCommandLine(executable, channel->Id(), L"http://127.0.0.1:9/play_gamecode?frame"));
-  RunLoop();
+  RunEventLoop();
   return 0;
 }
 
