@@ -11,7 +11,7 @@
 #include "base/text.h"
 #include "install/file_times.h"
 #include "install/zip_builder.h"
-#include "install/zip_output.h"
+#include "install/zip_times.h"
 #include "platform/files.h"
 #include "platform/resources.h"
 #include "support/temp_dir.h"
