@@ -32,6 +32,7 @@
 #include <gtk/gtk.h>
 #include <unistd.h>
 
+#include "ui/linux/gtk_owners.h"
 #include "ui/linux/skin_image.h"
 #endif
 
@@ -86,15 +87,19 @@ class ProbeGameWindow : public GameWindowPort {
 #ifndef _WIN32
     // A green stand-in for the page, so that a screenshot shows where the
     // game window is drawn inside the frame.
-    area_ = gtk_drawing_area_new();
-    g_signal_connect(area_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer) -> gboolean {
+    // The frame's window may be destroyed first, and the stand-in with it:
+    // the owner's slot is then emptied, so it destroys nothing twice.
+    GtkWidget** slot = area_.put();
+    *slot = gtk_drawing_area_new();
+    g_signal_connect(*slot, "destroy", G_CALLBACK(gtk_widget_destroyed), slot);
+    g_signal_connect(area_.get(), "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer) -> gboolean {
                        cairo_set_source_rgb(cr, 0x2E / 255.0, 0x7D / 255.0, 0x32 / 255.0);
                        cairo_paint(cr);
                        return TRUE;
                      }),
                      nullptr);
-    gtk_fixed_put(GTK_FIXED(window_.ChildParent()), area_, 0, 0);
-    gtk_widget_show(area_);
+    gtk_fixed_put(GTK_FIXED(window_.ChildParent()), area_.get(), 0, 0);
+    gtk_widget_show(area_.get());
 #endif
   }
   bool HasView() override { return view_; }
@@ -103,15 +108,14 @@ class ProbeGameWindow : public GameWindowPort {
     view_ = false;
     Log("destroy view");
 #ifndef _WIN32
-    if (area_) gtk_widget_destroy(area_);
-    area_ = nullptr;
+    area_.reset();
 #endif
   }
   void FitViewToClient() override {
 #ifndef _WIN32
     GtkAllocation allocation;
     gtk_widget_get_allocation(window_.Window(), &allocation);
-    if (area_) gtk_widget_set_size_request(area_, allocation.width, allocation.height);
+    if (area_) gtk_widget_set_size_request(area_.get(), allocation.width, allocation.height);
 #endif
   }
   PixelRect FrameClientRect() override { return window_.FrameClientRect(); }
@@ -138,7 +142,7 @@ class ProbeGameWindow : public GameWindowPort {
   GameChannel* channel_ = nullptr;
   bool view_ = false;
 #ifndef _WIN32
-  GtkWidget* area_ = nullptr;
+  UniqueWidget area_;
 #endif
 };
 

@@ -11,14 +11,13 @@
 #include "platform/paths.h"
 #include "base/text.h"
 #include "platform/files.h"
+#include "support/held_file.h"
 #include "support/temp_dir.h"
 #include "update/test_portal.h"
 #include "update/update_log_lines.h"
 
 #ifdef _WIN32
 #include <windows.h>
-
-#include "platform/win32/owners.h"
 #endif
 
 namespace qm {
@@ -84,14 +83,6 @@ class HandOver : public ::testing::Test {
     return staged;
   }
 
-#ifdef _WIN32
-  // The installed file opened for reading and shared with nobody, as a
-  // launcher that has not let go of it yet holds it.
-  UniqueFileHandle HoldInstalled() {
-    return UniqueFileHandle(CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  }
-#endif
-
   test::TestPortal portal_{QM_PORTAL_FILES, "1.0.2.0", Utf8FromWide(kLauncherName)};
   std::wstring installed_, oldBuild_, newBuild_;
 };
@@ -149,11 +140,12 @@ TEST_F(HandOver, TheShippedLauncherTakesTheHandOverLine) {
 #ifdef _WIN32
 TEST_F(HandOver, AnInstalledFileHeldOpenIsLoggedWithTheSharingViolation) {
   const std::wstring staged = StageUpdateOverOldBuild();
-  UniqueFileHandle held = HoldInstalled();
-  ASSERT_TRUE(held);
+  // Held as a launcher that has not let go of its file yet holds it.
+  test::HeldFile held(FsPath(installed_));
+  ASSERT_TRUE(held.held());
   EXPECT_EQ(test::RunChild(staged, L"-d " + installed_).exitCode, 0);
   const Lines lines = WaitForLogLines(7);
-  held.reset();
+  held.LetGo();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], L"Update failure.Error Code:32");
   EXPECT_EQ(lines[1], L"=====================");
@@ -166,11 +158,11 @@ TEST_F(HandOver, AnInstalledFileLetGoWithinTheRetryIsReplaced) {
   // The launcher that started the hand-over holds its file for a moment
   // after it ended; here for about a second.
   const std::wstring staged = StageUpdateOverOldBuild();
-  UniqueFileHandle held = HoldInstalled();
-  ASSERT_TRUE(held);
+  test::HeldFile held(FsPath(installed_));
+  ASSERT_TRUE(held.held());
   std::thread letGo([&held] {
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    held.reset();
+    held.LetGo();
   });
   const auto started = std::chrono::steady_clock::now();
   const int exitCode = test::RunChild(staged, L"-d " + installed_).exitCode;

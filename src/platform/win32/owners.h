@@ -83,6 +83,8 @@ using UniqueHFont = UniqueResource<owners::NullTraits<HFONT, owners::DeleteGdiOb
 using UniqueHRgn = UniqueResource<owners::NullTraits<HRGN, owners::DeleteGdiObject>>;
 using UniqueHwnd = UniqueResource<owners::NullTraits<HWND, ::DestroyWindow>>;
 using UniqueHHook = UniqueResource<owners::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
+// A view of a file mapping from MapViewOfFile.
+using UniqueMappedView = UniqueResource<owners::NullTraits<LPCVOID, ::UnmapViewOfFile>>;
 // A module from LoadLibraryExW.
 using UniqueHModule = UniqueResource<owners::NullTraits<HMODULE, ::FreeLibrary>>;
 // Memory that COM or the shell allocated for the caller (item ID lists, names
