@@ -7,9 +7,10 @@
 
 #include "platform/win32/owners.h"
 #else
-#include <cstdlib>
 #include <filesystem>
+
 #include "base/text.h"
+#include "platform/linux/xdg_folders.h"
 #endif
 
 namespace qm::test {
@@ -39,8 +40,7 @@ std::vector<std::wstring> RecycleBinItemNames() {
 }
 #else
 std::vector<std::wstring> RecycleBinItemNames() {
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const std::filesystem::path files = std::filesystem::path(data ? data : "") / "Trash" / "files";
+  const std::filesystem::path files = std::filesystem::path(XdgDataHome()) / "Trash" / "files";
   std::vector<std::wstring> names;
   std::error_code ec;
   for (const auto& item : std::filesystem::directory_iterator(files, ec)) {

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/paths.h"
 #include "platform/win32/owners.h"
 
 namespace qm {
@@ -112,8 +113,8 @@ bool DeleteFileWhenFree(const std::wstring& path) {
 
 void NotifyShellDeleted(const std::wstring& path) {
   SHChangeNotify(SHCNE_RMDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
-  const size_t last = path.rfind(L'\\');
-  const std::wstring parent = last == std::wstring::npos ? path : path.substr(0, last);
+  const std::wstring folder = ParentPath(path);
+  const std::wstring& parent = folder.empty() ? path : folder;
   SHChangeNotify(SHCNE_UPDATEDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, parent.c_str(), nullptr);
 }
 
