@@ -27,6 +27,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #else
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -180,7 +182,8 @@ int RunGame(const GameArguments& args) {
 }
 
 #ifdef _WIN32
-NativeWindow CreateFrameWindow() {
+using FrameOwner = UniqueHwnd;
+FrameOwner CreateFrameWindow() {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;
   cls.lpfnWndProc = DefWindowProcW;
@@ -188,25 +191,26 @@ NativeWindow CreateFrameWindow() {
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   cls.lpszClassName = L"QmProbeFrame";
   RegisterClassExW(&cls);
-  HWND frame = CreateWindowExW(0, cls.lpszClassName, L"probe frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100,
-                               100, 1000, 700, nullptr, nullptr, cls.hInstance, nullptr);
-  return frame;
+  return FrameOwner(CreateWindowExW(0, cls.lpszClassName, L"probe frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                    100, 100, 1000, 700, nullptr, nullptr, cls.hInstance, nullptr));
 }
 #else
-NativeWindow CreateFrameWindow() {
+using FrameOwner = UniqueWidget;
+FrameOwner CreateFrameWindow() {
   GtkWidget* frame = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(frame), "probe frame");
   gtk_window_set_decorated(GTK_WINDOW(frame), FALSE);
   gtk_window_set_default_size(GTK_WINDOW(frame), 1000, 700);
   gtk_container_add(GTK_CONTAINER(frame), gtk_layout_new(nullptr, nullptr));
   gtk_widget_show_all(frame);
-  return frame;
+  return FrameOwner(frame);
 }
 NativeWindow ChildParentOf(NativeWindow frame) { return gtk_bin_get_child(GTK_BIN(frame)); }
 #endif
 
 int RunFrame() {
-  NativeWindow frame = CreateFrameWindow();
+  const FrameOwner owner = CreateFrameWindow();  // outlives the site and the channel
+  NativeWindow frame = owner.get();
 #ifdef _WIN32
   NativeWindow childParent = frame;
 #else
