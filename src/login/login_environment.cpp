@@ -3,6 +3,7 @@
 #include "install/first_start_install.h"
 #include "login/adapter_mac.h"
 #include "login/login_url.h"
+#include "platform/file_facts.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -14,6 +15,7 @@ namespace qm {
 LoginEnvironment DefaultLoginEnvironment() {
   LoginEnvironment environment;
   environment.loginUrl = BuildLoginUrl(QueryAdapterMac);
+  environment.versionText = GetFileVersionText(QuerySystemFolders().modulePath);
   // The engine's data lives with the launcher's own data, not in the
   // engine's defaults under the user's home.
   environment.engineDataFolder = FsPath(GetDataFolder()) / "browser";
