@@ -2,6 +2,7 @@
 
 #include "login/login_keys.h"
 #include "login/login_window.h"
+#include "platform/debug_output.h"
 
 namespace qm {
 
@@ -22,11 +23,14 @@ WebFormLogin::WebFormLogin(NativeWindow ownerWindow, GameUrlCatcher& catcher, co
 // update hands over from inside it and ends the process. The page is shown
 // (again) at every completed document.
 void WebFormLogin::OnDocumentComplete(std::wstring) {
-  if (m_firstPageDone == 0) {
+  const bool first = m_firstPageDone == 0;
+  if (first) {
     if (environment_.updateCheck) environment_.updateCheck();
     m_firstPageDone = 1;
   }
   PlaceControl(m_pageRect);
+  // The moment the player first sees the page, for start-up measurements.
+  if (first) DebugOutput(L"login page shown");
 }
 
 void WebFormLogin::OnBeforeNavigate2(std::wstring url, bool* cancel) {
