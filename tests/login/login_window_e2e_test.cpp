@@ -158,9 +158,9 @@ struct PagePoint {
 };
 constexpr PagePoint kAccountField{540, 81};
 constexpr PagePoint kPasswordField{540, 127};
-constexpr PagePoint kSecondServer{600, 208};
-constexpr PagePoint kPlayButton{517, 358};
-constexpr int kMessageTop = 380, kMessageHeight = 24;
+constexpr PagePoint kSecondServer{580, 221};
+constexpr PagePoint kPlayButton{517, 342};
+constexpr int kMessageTop = 366, kMessageHeight = 24;
 
 // Presses the left button at a point of the page whose top-left corner lies
 // at (pageX, pageY) on the screen.
@@ -315,12 +315,12 @@ TEST_F(LoginOnScreen, VersionLabelIsPartOfTheFace) {
   const std::optional<Placed> window = FindWindow(kTitle, 30000);
   ASSERT_TRUE(window) << Errors();
   SleepMs(800);
-  const Picture label = Capture(Placed{"", window->x + window->width - 60, window->y + window->height - 33, 60, 31},
+  const Picture label = Capture(qm::test::Placed{"", window->x + window->width - 60, window->y + window->height - 33, 60, 31},
                                 "login-version-label");
   ASSERT_TRUE(label.valid());
   EXPECT_GT(GoldPixels(label), 15);
   // The rest of the cut corner, left of the label's box, stays the desktop.
-  const Picture beside = Capture(Placed{"", window->x + window->width - 120, window->y + window->height - 33, 50, 31},
+  const Picture beside = Capture(qm::test::Placed{"", window->x + window->width - 120, window->y + window->height - 33, 50, 31},
                                  "login-version-label-beside");
   ASSERT_TRUE(beside.valid());
   EXPECT_EQ(GoldPixels(beside), 0);
@@ -336,8 +336,8 @@ TEST_F(LoginOnScreen, TypingIntoThePageLogsInThroughTheDialog) {
   ASSERT_TRUE(window) << Errors();
   ASSERT_TRUE(WaitFor([] { return Count("path=/getClientVersion.php") == 1; }, 30000)) << Errors();
   int pageX = window->x + kDialogLeft, pageY = window->y + kDialogTop + kPageTop;
-  const auto pageArea = [&] { return Placed{"", pageX, pageY, kDialogWidth, kDialogHeight - kPageTop}; };
-  const auto messageArea = [&] { return Placed{"", pageX + 356, pageY + kMessageTop, 322, kMessageHeight}; };
+  const auto pageArea = [&] { return qm::test::Placed{"", pageX, pageY, kDialogWidth, kDialogHeight - kPageTop}; };
+  const auto messageArea = [&] { return qm::test::Placed{"", pageX + 356, pageY + kMessageTop, 322, kMessageHeight}; };
   Picture page;
   ASSERT_TRUE(WaitFor(
       [&] {
