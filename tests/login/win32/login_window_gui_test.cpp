@@ -16,10 +16,12 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "browser/web_view.h"
@@ -127,6 +129,7 @@ class LoginWindowUnderWine : public testing::Test {
     if (Shell("echo $DISPLAY").size() < 2) GTEST_SKIP() << "no display";
     Shell("xdotool mousemove 5 5");
     environment_.loginUrl = TestPortal::BaseUrl() + L"/client/gamecode/qmr/skin/as/mac//";
+    environment_.versionText = L"1.0.1.0";
     environment_.updateCheck = [this] { ++updateChecks_; };
     environment_.askToQuit = AskToQuit;  // the real prompt
     // Stand-in: the real one ends the process at once, which would end this
@@ -182,7 +185,7 @@ TEST_F(LoginWindowUnderWine, FaceIsThePictureWithTheVersionLabelAndTransparentPi
     SleepMs(600);
     downsAfterTransparentClick = behind.downs;
     PostMessageW(window, WM_CLOSE, 0, 0);
-    if (const auto prompt = WaitForPrompt()) Shell("xdotool windowfocus --sync " + prompt->id + " key Return");
+    if (const auto prompt = WaitForPrompt()) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
   });
   EXPECT_EQ(result, 0);
   ASSERT_TRUE(placed);
@@ -225,7 +228,7 @@ TEST_F(LoginWindowUnderWine, DialogStaysAtItsPlaceInTheWindowAfterAMove) {
     movedBySystem = RectOf(window);
     dialogMovedBySystem = RectOf(dialog);
     PostMessageW(window, WM_CLOSE, 0, 0);
-    if (const auto prompt = WaitForPrompt()) Shell("xdotool windowfocus --sync " + prompt->id + " key Return");
+    if (const auto prompt = WaitForPrompt()) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
   });
   ASSERT_TRUE(before && dialogBefore);
   EXPECT_EQ(dialogBefore->x - before->x, CLanderLogin::kDialogLeft);
@@ -256,20 +259,20 @@ TEST_F(LoginWindowUnderWine, CloseAsksFirstCancelKeepsEverythingOkEndsWithZero) 
     firstPrompt = prompt.has_value();
     if (!prompt) return;
     Shell("import -window root '" + ShotDir() + "/login-wine-close-prompt.png'");
-    Shell("xdotool windowfocus --sync " + prompt->id + " key Escape");
+    Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Escape");
     SleepMs(800);
     stayedAfterCancel = IsWindow(window) && IsWindowVisible(window);
     dialogStayed = IsWindow(dialog) && IsWindowVisible(dialog);
     codesAfterCancel = exitCodes_;
     // Alt+F4 on the login window gives it again; OK ends with 0.
-    Shell("xdotool search --name '^" + kTitle + "$' windowfocus --sync key alt+F4");
+    Shell("timeout 5 xdotool search --name '^" + kTitle + "$' windowfocus key alt+F4");
     prompt = WaitForPrompt();
     altF4Prompt = prompt.has_value();
     if (!prompt) {
       PostMessageW(window, WM_CLOSE, 0, 0);
       prompt = WaitForPrompt();
     }
-    if (prompt) Shell("xdotool windowfocus --sync " + prompt->id + " key Return");
+    if (prompt) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
   });
   EXPECT_TRUE(firstPrompt);
   EXPECT_TRUE(stayedAfterCancel);
@@ -314,7 +317,7 @@ TEST_F(LoginWindowUnderWine, KeysOfferedToThePageGoOnWhenThereIsNoDocument) {
   UiTask press([&] {
     CLoginPopupDlg& dialog = login_->dialog();
     HWND target = static_cast<HWND>(dialog.host()->ChildParent());
-    for (int key : {keys::kTab, 'A', 'C', 'V', 'X', keys::kEscape, keys::kReturn, keys::kSpace}) {
+    for (int key : std::vector<int>{keys::kTab, 'A', 'C', 'V', 'X', keys::kEscape, keys::kReturn, keys::kSpace}) {
       const MSG message{target, WM_KEYDOWN, static_cast<WPARAM>(key), 0, 0, {}};
       KeyPress press{key, key >= 'A' && key <= 'Z', false, false, &message};
       consumed.emplace_back(key, dialog.OnKeyDown(press));
