@@ -246,7 +246,7 @@ TEST_F(LoginWindowUnderWine, DialogStaysAtItsPlaceInTheWindowAfterAMove) {
 }
 
 TEST_F(LoginWindowUnderWine, CloseAsksFirstCancelKeepsEverythingOkEndsWithZero) {
-  bool firstPrompt = false, stayedAfterCancel = false, dialogStayed = false, altF4Prompt = false;
+  bool firstPrompt = false, stayedAfterCancel = false, dialogStayed = false, systemClosePrompt = false;
   std::vector<int> codesAfterCancel;
   const int result = RunWithDriver([&] {
     HWND window = FindLoginWindow(20000);
@@ -264,21 +264,20 @@ TEST_F(LoginWindowUnderWine, CloseAsksFirstCancelKeepsEverythingOkEndsWithZero) 
     stayedAfterCancel = IsWindow(window) && IsWindowVisible(window);
     dialogStayed = IsWindow(dialog) && IsWindowVisible(dialog);
     codesAfterCancel = exitCodes_;
-    // Alt+F4 on the login window gives it again; OK ends with 0.
-    Shell("timeout 5 xdotool search --name '^" + kTitle + "$' windowfocus key alt+F4");
+    // The system menu's Close (what Alt+F4 becomes) gives it again; OK
+    // ends with 0. (Alt+F4 itself is pressed in the Linux end-to-end test:
+    // under Wine without a window manager the key does not reliably reach
+    // the window that xdotool focuses.)
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     prompt = WaitForPrompt();
-    altF4Prompt = prompt.has_value();
-    if (!prompt) {
-      PostMessageW(window, WM_CLOSE, 0, 0);
-      prompt = WaitForPrompt();
-    }
+    systemClosePrompt = prompt.has_value();
     if (prompt) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
   });
   EXPECT_TRUE(firstPrompt);
   EXPECT_TRUE(stayedAfterCancel);
   EXPECT_TRUE(dialogStayed);
   EXPECT_TRUE(codesAfterCancel.empty());
-  EXPECT_TRUE(altF4Prompt);
+  EXPECT_TRUE(systemClosePrompt);
   EXPECT_EQ(exitCodes_, std::vector<int>{0});
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(login_->GetGameUrl().empty());
