@@ -44,6 +44,12 @@ enum class WebViewRole {
   kGameView,
 };
 
+// The folder where the login's and the game's engines keep their website
+// data and disk cache: beside the launcher's own data, not in the engine's
+// defaults under the user's home. Both use the same one, so the session that
+// the login started goes on in the game.
+std::wstring WebEngineDataFolder();
+
 struct WebViewSettings {
   WebViewRole role = WebViewRole::kLogin;
   // The folder under which the engine keeps its own website data and disk

@@ -79,6 +79,17 @@ bool DeleteFolderContents(const std::wstring& folder, const CacheTraceSink& trac
 // could be cleared.
 bool ClearEngineCacheEntries(const CacheCleaningJob& job, const CacheTraceSink& trace);
 
+// The folder the second pass empties for the game view's engine data folder.
+// Windows: empty (the temporary internet files folder is located instead);
+// Linux: the engine's disk cache folder below it.
+std::wstring CacheCleaningFolder(const std::wstring& engineDataFolder);
+
+// Whether the first pass must be asked of the game process. Linux: its
+// engine owns the website data, and only the engine that owns it may remove
+// it while it runs. Windows: the URL cache is the system's, cleared from the
+// frame's worker directly.
+bool WebsiteDataClearedByGameProcess();
+
 // Windows: the temporary internet files folder, not created when missing.
 // Linux: none; the engine's folder comes with the job.
 std::optional<std::wstring> LocateInternetCacheFolder();

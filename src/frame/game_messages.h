@@ -1,5 +1,5 @@
 // The window messages between the frame window of the launcher and the game
-// window of the game process. All four are addressed by window handle (an
+// window of the game process. All of them are addressed by window handle (an
 // HWND on Windows, an X11 window id on Linux).
 #pragma once
 
@@ -21,6 +21,14 @@ constexpr unsigned WM_GAMEWND_FIT = 3027;
 // frame -> game window (sent) or the watchdog -> its own game window
 // (posted): shut the game process down. The value of the platform's WM_CLOSE.
 constexpr unsigned kGameWindowClose = 0x0010;
+// frame -> game window, posted: remove the game view's website data other
+// than cookies (the engine that owns the data does it; see
+// website_data_relay.h). wParam: the window to answer; lParam: the request's
+// number, echoed in the answer.
+constexpr unsigned WM_GAMEWND_CLEAR_WEBSITE_DATA = 3028;
+// game window -> frame, posted: the website data has been cleared; wParam 1
+// when it worked, 0 when not; lParam: the request's number.
+constexpr unsigned WM_GAMEWND_WEBSITE_DATA_CLEARED = 3029;
 
 // Height of the frame's caption strip; the game window lies below it.
 constexpr int kCaptionStripHeight = 30;
@@ -32,10 +40,11 @@ struct GameMessage {
   bool operator==(const GameMessage&) const = default;
 };
 
-// Whether message is one of the four that the channel carries.
+// Whether message is one of those that the channel carries.
 constexpr bool IsGameChannelMessage(unsigned message) {
   return message == WM_GAMEWND_ATTACHED || message == WM_GAMEWND_RELOAD || message == WM_GAMEWND_FIT ||
-         message == kGameWindowClose;
+         message == kGameWindowClose || message == WM_GAMEWND_CLEAR_WEBSITE_DATA ||
+         message == WM_GAMEWND_WEBSITE_DATA_CLEARED;
 }
 
 }  // namespace qm

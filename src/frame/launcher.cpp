@@ -1,16 +1,14 @@
 #include "frame/launcher.h"
 
-#include "login/login_window.h"
-#include "platform/debug_output.h"
+#include "frame/frame_window.h"
 
 namespace qm {
 
-// The login first; the game frame takes the game URL it yields. Until the
-// frame is there, the caught game URL is reported on the debug output.
+// The frame window runs the login first and then the game of the caught
+// game URL; the launcher ends when the frame does.
 int RunLauncher() {
-  CLanderLogin login;
-  if (login.DoModal() != 0) return 0;
-  DebugOutput(L"game URL: " + login.GetGameUrl());
+  CLander_KVDlg frame;
+  frame.DoModal();
   return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "login/login_environment.h"
 
+#include "browser/web_view.h"
 #include "install/first_start_install.h"
 #include "login/adapter_mac.h"
 #include "login/login_url.h"
@@ -16,9 +17,7 @@ LoginEnvironment DefaultLoginEnvironment() {
   LoginEnvironment environment;
   environment.loginUrl = BuildLoginUrl(QueryAdapterMac);
   environment.versionText = GetFileVersionText(QuerySystemFolders().modulePath);
-  // The engine's data lives with the launcher's own data, not in the
-  // engine's defaults under the user's home.
-  environment.engineDataFolder = FsPath(GetDataFolder()) / "browser";
+  environment.engineDataFolder = FsPath(WebEngineDataFolder());
   environment.firstStartInstall = [] { RunFirstStartInstall(); };
   environment.updateCheck = [] { RunUpdateCheck(); };
   environment.askToQuit = AskToQuit;

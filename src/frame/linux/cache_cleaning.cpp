@@ -83,6 +83,13 @@ bool ClearEngineCacheEntries(const CacheCleaningJob& job, const CacheTraceSink&)
   return state->done && state->ok;
 }
 
+std::wstring CacheCleaningFolder(const std::wstring& engineDataFolder) {
+  if (engineDataFolder.empty()) return {};
+  return engineDataFolder + L"/cache";
+}
+
+bool WebsiteDataClearedByGameProcess() { return true; }
+
 std::optional<std::wstring> LocateInternetCacheFolder() { return std::nullopt; }
 
 namespace cache_files {

@@ -59,6 +59,10 @@ bool ClearEngineCacheEntries(const CacheCleaningJob&, const CacheTraceSink& trac
   return true;
 }
 
+std::wstring CacheCleaningFolder(const std::wstring&) { return {}; }
+
+bool WebsiteDataClearedByGameProcess() { return false; }
+
 std::optional<std::wstring> LocateInternetCacheFolder() {
   wchar_t folder[MAX_PATH] = {};
   if (!SHGetSpecialFolderPathW(nullptr, folder, CSIDL_INTERNET_CACHE, FALSE)) return std::nullopt;

@@ -1,0 +1,327 @@
+#include "frame/frame_window.h"
+
+#include <chrono>
+#include <thread>
+#include <utility>
+
+#include "base/string_rows.h"
+#include "frame/cache_cleaning.h"
+#include "frame/game_process.h"
+#include "frame/hotkeys.h"
+#include "login/login_window.h"
+#include "platform/paths.h"
+#include "platform/process.h"
+#include "platform/resources.h"
+
+namespace qm {
+
+namespace {
+
+// How long the frame waits after the game window has handled its close.
+constexpr auto kAfterGameCloseWait = std::chrono::milliseconds(50);
+
+std::optional<std::wstring> RunLoginWindow() {
+  CLanderLogin login;
+  if (login.DoModal() != 0) return std::nullopt;
+  return login.GetGameUrl();
+}
+
+}  // namespace
+
+FrameEnvironment DefaultFrameEnvironment() {
+  FrameEnvironment environment;
+  environment.login = RunLoginWindow;
+  environment.launchGame = LaunchGameProcess;
+  environment.prompts = SkinnedPromptRunner;
+  environment.restartLauncher = [] {
+    const std::wstring executable = QuerySystemFolders().modulePath;
+    StartProcess(executable, L"");
+  };
+  environment.engineDataFolder = WebEngineDataFolder();
+  return environment;
+}
+
+CLander_KVDlg::CLander_KVDlg(FrameEnvironment environment)
+    : environment_(std::move(environment)), controller_(*this) {}
+
+CLander_KVDlg::~CLander_KVDlg() = default;
+
+int CLander_KVDlg::DoModal() {
+  WindowOptions options;
+  options.kind = WindowKind::kTopLevel;
+  options.title = LoadStringRow(kRowLauncherTitle);
+  options.bounds = {0, 0, kRestoredWidth, kRestoredHeight};
+  host_ = WindowHost::Create(*this, options);
+  if (!host_) return -1;
+
+  // The login runs before the frame shows; whatever it returns, the frame
+  // goes on with the game URL it caught (a login closed through its prompt
+  // has ended the process already).
+  std::optional<std::wstring> gameUrl = environment_.login ? environment_.login() : std::nullopt;
+  if (!gameUrl) return 0;
+
+  const std::wstring title = LoadStringRow(kRowLauncherTitle);
+  CTrayIcon::Callbacks tray;
+  tray.leftClick = [this] {
+    ShowFrame(true);
+    BringToForeground();
+  };
+  tray.command = [this](unsigned command) { controller_.OnCommand(static_cast<int>(command)); };
+  tray_.Add(title, host_->Native(), std::move(tray));
+
+  overlay_ = std::make_unique<CacheOverlay>(host_->Native());
+  controller_.Start(*gameUrl);
+  return host_->RunModal();
+}
+
+void CLander_KVDlg::OnCreate(WindowHost& host) {
+  createdHost_ = &host;
+  FrameWindowSystem::Events events;
+  events.sysCommand = [this](unsigned command) { controller_.OnSysCommand(command); };
+  events.message = [this](unsigned message, std::uintptr_t wParam,
+                          std::intptr_t lParam) -> std::optional<std::intptr_t> {
+    if (tray_.HandleWindowMessage(message, wParam, lParam)) return 0;
+    // A hotkey has been acted on; the message still goes on.
+    if (hotkeys_) hotkeys_->HandleWindowMessage(message, wParam, lParam);
+    return std::nullopt;
+  };
+  system_ = FrameWindowSystem::Attach(host, std::move(events));
+  CreateCaptionButtons(host.ChildParent());
+  // The place for the game window, and the channel it announces itself on.
+  embedSite_ = GameEmbedSite::Create(host.Native(), host.ChildParent());
+  channel_ = GameChannel::Listen(host.Native(), [this](const GameMessage& m) { return OnChannelMessage(m); });
+  if (channel_) {
+    websiteData_ = std::make_unique<WebsiteDataRelay>(
+        [this] { return controller_.gameWindow(); }, channel_->Id(),
+        [this](WindowId target, const GameMessage& message) { return channel_ && channel_->Post(target, message); });
+  }
+}
+
+void CLander_KVDlg::OnDestroy() {
+  createdHost_ = nullptr;
+  if (websiteData_) websiteData_->GameWindowGone();
+}
+
+void CLander_KVDlg::CreateCaptionButtons(NativeWindow parent) {
+  const auto& table = CaptionButtons();
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    const CaptionButton& entry = table[i];
+    auto button = std::make_unique<CTouchButton>();
+    if (!button->Create(parent, entry.id, CaptionButtonPlace(entry, kRestoredWidth))) continue;
+    button->SetStateImages(entry.normalImage, entry.hoverImage, entry.pressedImage);
+    if (entry.tooltip) button->SetToolTipText(entry.tooltip, true);
+    buttons_[i] = std::move(button);
+  }
+}
+
+CTouchButton* CLander_KVDlg::Button(int id) {
+  const auto& table = CaptionButtons();
+  for (std::size_t i = 0; i < table.size(); ++i)
+    if (table[i].id == id) return buttons_[i].get();
+  return nullptr;
+}
+
+std::optional<std::int64_t> CLander_KVDlg::OnChannelMessage(const GameMessage& message) {
+  if (message.message == WM_GAMEWND_ATTACHED) return controller_.OnGameWindowAttached(message.wParam);
+  if (websiteData_) return websiteData_->HandleMessage(message);
+  return std::nullopt;
+}
+
+// ---- Events of the window ---------------------------------------------------
+
+void CLander_KVDlg::OnPaint(Canvas& canvas) {
+  const WindowHost* host = createdHost_;
+  if (!host) return;
+  controller_.PaintCaptionStrip(canvas, host->ClientSize().width);
+}
+
+void CLander_KVDlg::OnPointerDown(const PointerPress& press) {
+  if (press.button == MouseButton::kLeft) controller_.OnLeftButtonDown();
+}
+
+void CLander_KVDlg::OnDoubleClick(const PointerPress& press) {
+  if (press.button == MouseButton::kLeft) controller_.OnLeftButtonDoubleClick();
+}
+
+bool CLander_KVDlg::OnKeyDown(const KeyPress& key) {
+  switch (controller_.RouteKeyDown(static_cast<unsigned>(key.key), key.ctrl, key.alt, key.shift)) {
+    case FrameKeyRoute::kAcceleratorF5:
+      controller_.OnCommand(kCommandAcceleratorF5);
+      return true;
+    case FrameKeyRoute::kNotTranslated:
+    case FrameKeyRoute::kDialogProcessing:
+      break;
+  }
+  // Enter and Escape reach nothing that could close the frame; Alt+F4 goes
+  // on to the system's close.
+  return false;
+}
+
+void CLander_KVDlg::OnCommand(int id) { controller_.OnCommand(id); }
+
+void CLander_KVDlg::OnTimer(int id) { controller_.OnTimer(id); }
+
+void CLander_KVDlg::OnMoved(const PixelRect& bounds) {
+  if (overlay_) overlay_->Follow(bounds);
+}
+
+void CLander_KVDlg::OnResized(const PixelSize&) {
+  if (overlay_ && createdHost_) overlay_->Follow(createdHost_->Bounds());
+  controller_.OnSize();
+}
+
+void CLander_KVDlg::OnShowStateChanged(ShowState state) {
+  const ShowState previous = std::exchange(showState_, state);
+  if (system_) system_->OnShowStateChanged(previous, state);
+}
+
+void CLander_KVDlg::OnCloseRequest() {
+  // Windows has asked the quit prompt through SC_CLOSE already; what is left
+  // of its close is the dialog's cancel command.
+  if (system_ && system_->CloseRequestFollowsSysClose())
+    controller_.OnCommand(kCommandCancel);
+  else
+    controller_.OnCloseRequest();
+}
+
+// ---- What the rules ask of the window ---------------------------------------
+
+PixelRect CLander_KVDlg::WorkArea() { return createdHost_ ? createdHost_->WorkArea() : PixelRect{}; }
+
+std::optional<PixelRect> CLander_KVDlg::TaskbarRect() { return system_ ? system_->TaskbarRect() : std::nullopt; }
+
+PixelRect CLander_KVDlg::ScreenRect() {
+  const PixelRect screen = createdHost_ ? createdHost_->ScreenArea() : PixelRect{};
+  return {0, 0, screen.width, screen.height};
+}
+
+int CLander_KVDlg::ClientWidth() { return createdHost_ ? createdHost_->ClientSize().width : 0; }
+
+bool CLander_KVDlg::IsZoomed() { return system_ && system_->IsZoomed(); }
+
+void CLander_KVDlg::SysCommand(unsigned command) {
+  if (system_) system_->SysCommand(command);
+}
+
+void CLander_KVDlg::MoveWindow(const PixelRect& screenRect) {
+  if (system_) system_->MoveWindow(screenRect, controller_.fullScreen() && screenRect == ScreenRect());
+}
+
+void CLander_KVDlg::InvalidateWithErase(const PixelRect& clientRect) {
+  if (createdHost_) createdHost_->Invalidate(clientRect);
+}
+
+void CLander_KVDlg::UpdateNow() {
+  if (createdHost_) createdHost_->Invalidate();
+}
+
+void CLander_KVDlg::SetTimer(int id, int periodMs) {
+  if (createdHost_) createdHost_->StartTimer(id, periodMs);
+}
+
+void CLander_KVDlg::KillTimer(int id) {
+  if (createdHost_) createdHost_->StopTimer(id);
+}
+
+void CLander_KVDlg::BeginMoveDrag() {
+  if (createdHost_) createdHost_->BeginMoveDrag();
+}
+
+void CLander_KVDlg::ShowFrame(bool show) {
+  if (!createdHost_) return;
+  if (!show) {
+    createdHost_->Hide();
+    return;
+  }
+  if (createdHost_->IsVisible()) return;
+  // A window manager may place a window anew when it comes back: it comes
+  // back where it was.
+  const PixelRect place = createdHost_->Bounds();
+  createdHost_->Show();
+  createdHost_->SetBounds(place);
+}
+
+bool CLander_KVDlg::IsFrameVisible() { return createdHost_ && createdHost_->IsVisible(); }
+
+void CLander_KVDlg::BringToForeground() {
+  if (createdHost_) createdHost_->Activate();
+}
+
+void CLander_KVDlg::PlaceButton(int id, const PixelRect& clientRect) {
+  if (CTouchButton* button = Button(id)) button->Place(clientRect);
+}
+
+void CLander_KVDlg::ShowButton(int id, bool show) {
+  if (CTouchButton* button = Button(id)) button->Show(show);
+}
+
+void CLander_KVDlg::SendToGameWindow(WindowId gameWindow, const GameMessage& message) {
+  if (channel_) channel_->Send(gameWindow, message);
+}
+
+void CLander_KVDlg::PostToGameWindow(WindowId gameWindow, const GameMessage& message) {
+  if (channel_) channel_->Post(gameWindow, message);
+}
+
+void CLander_KVDlg::StartGameProcess(const std::wstring& gameUrl) {
+  // The hotkeys come with the maximized frame, before the game starts.
+  hotkeys_ = std::make_unique<HotkeyRegistration>(createdHost_ ? createdHost_->Native() : nullptr, [this](int id) {
+    controller_.OnHotkey(id, system_ && system_->IsActive());
+  });
+  hotkeys_->Register(ReadHotkeyBindings());
+  if (!channel_ || !environment_.launchGame) return;
+  // The game process starts on a worker thread of its own, with copies of
+  // what it needs, so that the frame never waits for it.
+  std::thread([launch = environment_.launchGame, frame = channel_->Id(), url = gameUrl] { launch(frame, url); })
+      .detach();
+}
+
+void CLander_KVDlg::CloseGameWindow() {
+  const WindowId game = controller_.gameWindow();
+  if (game == 0 || !channel_) return;
+  channel_->Send(game, {kGameWindowClose, 0, 0});
+  std::this_thread::sleep_for(kAfterGameCloseWait);
+}
+
+void CLander_KVDlg::EndFrame() {
+  if (createdHost_ && createdHost_->InModalRun()) createdHost_->EndModal(0);
+}
+
+void CLander_KVDlg::QuitPrompt() {
+  const PromptRunner ask = environment_.prompts(createdHost_ ? createdHost_->Native() : nullptr);
+  if (!qm::QuitPrompt(ask)) return;
+  tray_.Remove();
+  CloseGameWindow();
+  EndFrame();
+}
+
+void CLander_KVDlg::ChooseServerPrompt() {
+  const PromptRunner ask = environment_.prompts(createdHost_ ? createdHost_->Native() : nullptr);
+  if (!qm::ChooseServerPrompt(ask)) return;
+  if (createdHost_) createdHost_->Hide();
+  CloseGameWindow();
+  // The icon goes before the new launcher puts up its own.
+  tray_.Remove();
+  if (environment_.restartLauncher) environment_.restartLauncher();
+  EndFrame();
+}
+
+void CLander_KVDlg::StartCacheCleaning() {
+  if (overlay_ && createdHost_) overlay_->Show(createdHost_->Bounds());
+  CacheCleaningJob job;
+  job.cacheFolder = CacheCleaningFolder(environment_.engineDataFolder);
+  if (websiteData_ && WebsiteDataClearedByGameProcess()) job.clearWebsiteData = websiteData_->Step();
+  // The end comes back to the frame's own thread, and is dropped when the
+  // frame has gone meanwhile.
+  const NativeWindow frame = createdHost_ ? createdHost_->Native() : nullptr;
+  job.reportEnd = [frame](unsigned command) { PostCommand(frame, static_cast<int>(command)); };
+  StartCacheCleaningWorker(std::move(job));
+}
+
+void CLander_KVDlg::FinishCacheCleaning() {
+  if (overlay_) overlay_->Hide();
+}
+
+void CLander_KVDlg::ToggleVisibility() { ShowFrame(!IsFrameVisible()); }
+
+}  // namespace qm

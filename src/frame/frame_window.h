@@ -1,0 +1,121 @@
+// The frame window: the launcher's main window. It runs the login window,
+// then shows the game of the caught game URL in a second process of this
+// executable, embedded below its own painted caption strip, and carries the
+// tray icon, the system-wide hotkeys, the cache cleaning and the two exit
+// prompts. FrameController holds the rules; this class is the window behind
+// them: one WindowController on a window host, the nine caption buttons, the
+// channel and embedding place for the game window, and the services.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "frame/cache_overlay.h"
+#include "frame/exit_prompts.h"
+#include "frame/frame_controller.h"
+#include "frame/frame_window_system.h"
+#include "frame/game_channel.h"
+#include "frame/hotkey_registration.h"
+#include "frame/tray_icon.h"
+#include "frame/website_data_relay.h"
+#include "ui/touch_button.h"
+#include "ui/window_host.h"
+
+namespace qm {
+
+// What the frame takes from outside; the defaults are the real ones.
+struct FrameEnvironment {
+  // Runs the login window; the game URL it caught, or nothing when there is
+  // no login window to run.
+  std::function<std::optional<std::wstring>()> login;
+  // Starts the game process for the frame (on a worker thread).
+  std::function<bool(WindowId frame, const std::wstring& gameUrl)> launchGame;
+  // Asks the exit prompts' questions.
+  std::function<PromptRunner(NativeWindow owner)> prompts;
+  // Starts the launcher anew, with no arguments (choose server).
+  std::function<void()> restartLauncher;
+  // The folder of the game view's engine data (its disk cache is below it).
+  std::wstring engineDataFolder;
+};
+FrameEnvironment DefaultFrameEnvironment();
+
+class CLander_KVDlg final : public WindowController, private FrameWindowPort {
+ public:
+  explicit CLander_KVDlg(FrameEnvironment environment = DefaultFrameEnvironment());
+  ~CLander_KVDlg() override;
+  CLander_KVDlg(const CLander_KVDlg&) = delete;
+  CLander_KVDlg& operator=(const CLander_KVDlg&) = delete;
+
+  // The login, then the frame until one of the exit prompts is confirmed.
+  // Returns 0, or -1 when the frame window cannot be made.
+  int DoModal();
+
+  const FrameController& controller() const { return controller_; }
+
+  // WindowController
+  void OnCreate(WindowHost& host) override;
+  void OnDestroy() override;
+  void OnPaint(Canvas& canvas) override;
+  void OnPointerDown(const PointerPress& press) override;
+  void OnDoubleClick(const PointerPress& press) override;
+  bool OnKeyDown(const KeyPress& key) override;
+  void OnCommand(int id) override;
+  void OnTimer(int id) override;
+  void OnMoved(const PixelRect& bounds) override;
+  void OnResized(const PixelSize& client) override;
+  void OnShowStateChanged(ShowState state) override;
+  void OnCloseRequest() override;
+
+ private:
+  // FrameWindowPort
+  PixelRect WorkArea() override;
+  std::optional<PixelRect> TaskbarRect() override;
+  PixelRect ScreenRect() override;
+  int ClientWidth() override;
+  bool IsZoomed() override;
+  void SysCommand(unsigned command) override;
+  void MoveWindow(const PixelRect& screenRect) override;
+  void InvalidateWithErase(const PixelRect& clientRect) override;
+  void UpdateNow() override;
+  void SetTimer(int id, int periodMs) override;
+  void KillTimer(int id) override;
+  void BeginMoveDrag() override;
+  void ShowFrame(bool show) override;
+  bool IsFrameVisible() override;
+  void BringToForeground() override;
+  void PlaceButton(int id, const PixelRect& clientRect) override;
+  void ShowButton(int id, bool show) override;
+  void SendToGameWindow(WindowId gameWindow, const GameMessage& message) override;
+  void PostToGameWindow(WindowId gameWindow, const GameMessage& message) override;
+  void StartGameProcess(const std::wstring& gameUrl) override;
+  void QuitPrompt() override;
+  void ChooseServerPrompt() override;
+  void StartCacheCleaning() override;
+  void FinishCacheCleaning() override;
+  void ToggleVisibility() override;
+
+  void CreateCaptionButtons(NativeWindow parent);
+  CTouchButton* Button(int id);
+  std::optional<std::int64_t> OnChannelMessage(const GameMessage& message);
+  void CloseGameWindow();
+  void EndFrame();
+
+  FrameEnvironment environment_;
+  FrameController controller_;
+  CTrayIcon tray_;
+  std::unique_ptr<WindowHost> host_;
+  WindowHost* createdHost_ = nullptr;
+  std::unique_ptr<FrameWindowSystem> system_;
+  std::unique_ptr<GameEmbedSite> embedSite_;
+  std::unique_ptr<GameChannel> channel_;
+  std::unique_ptr<WebsiteDataRelay> websiteData_;
+  std::unique_ptr<HotkeyRegistration> hotkeys_;
+  std::unique_ptr<CacheOverlay> overlay_;
+  // Gone before the window they sit in.
+  std::unique_ptr<CTouchButton> buttons_[9];
+  ShowState showState_ = ShowState::kRestored;
+};
+
+}  // namespace qm

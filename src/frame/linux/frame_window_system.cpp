@@ -1,0 +1,81 @@
+#include "frame/frame_window_system.h"
+
+#include <gtk/gtk.h>
+
+#include "frame/frame_controller.h"
+
+namespace qm {
+namespace {
+
+class GtkFrameWindowSystem final : public FrameWindowSystem {
+ public:
+  GtkFrameWindowSystem(WindowHost& host, Events events) : host_(host), events_(std::move(events)) {}
+
+  // The window manager's close goes straight to the frame.
+  bool CloseRequestFollowsSysClose() const override { return false; }
+
+  std::optional<PixelRect> TaskbarRect() override {
+    return PanelBeforeWorkArea(host_.ScreenArea(), host_.WorkArea());
+  }
+
+  bool IsZoomed() override { return zoomed_ && host_.State() != ShowState::kMinimized; }
+
+  void SysCommand(unsigned command) override {
+    switch (command & 0xFFF0) {
+      case kSysCommandMaximize:
+        if (host_.State() == ShowState::kMinimized) host_.Restore();  // out of the taskbar
+        if (!zoomed_) restoredPlace_ = host_.Bounds();
+        zoomed_ = true;
+        break;
+      case kSysCommandRestore:
+        if (host_.State() == ShowState::kMinimized) {
+          host_.Restore();
+          break;
+        }
+        if (!zoomed_) break;
+        zoomed_ = false;
+        MoveWindow(restoredPlace_, false);
+        break;
+      case kSysCommandMinimize:
+        host_.Minimize();
+        break;
+      default:
+        break;
+    }
+    if (events_.sysCommand) events_.sysCommand(command);
+  }
+
+  void MoveWindow(const PixelRect& rect, bool fullScreen) override {
+    GtkWindow* window = GTK_WINDOW(host_.Native());
+    if (fullScreen && !fullScreen_) gtk_window_fullscreen(window);
+    if (!fullScreen && fullScreen_) gtk_window_unfullscreen(window);
+    fullScreen_ = fullScreen;
+    host_.SetBounds(rect);
+  }
+
+  bool IsActive() override {
+    GtkWindow* window = GTK_WINDOW(host_.Native());
+    return gtk_window_is_active(window) || gtk_window_has_toplevel_focus(window);
+  }
+
+  void OnShowStateChanged(ShowState previous, ShowState now) override {
+    if (previous == ShowState::kMinimized && now != ShowState::kMinimized && events_.sysCommand)
+      events_.sysCommand(kSysCommandRestore);
+  }
+
+ private:
+  WindowHost& host_;
+  Events events_;
+  bool zoomed_ = false;
+  bool fullScreen_ = false;
+  PixelRect restoredPlace_{};
+};
+
+}  // namespace
+
+std::unique_ptr<FrameWindowSystem> FrameWindowSystem::Attach(WindowHost& host, Events events) {
+  if (!host.Native()) return nullptr;
+  return std::make_unique<GtkFrameWindowSystem>(host, std::move(events));
+}
+
+}  // namespace qm
