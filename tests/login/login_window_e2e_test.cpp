@@ -86,7 +86,8 @@ double CommonestColourShare(const Picture& picture) {
       const Picture::Px p = picture.At(x, y);
       most = std::max(most, ++counts[(p.r << 16) | (p.g << 8) | p.b]);
     }
-  return picture.width * picture.height ? static_cast<double>(most) / (picture.width * picture.height) : 1;
+  const int pixels = picture.width * picture.height;
+  return pixels > 0 ? static_cast<double>(most) / pixels : 1;
 }
 
 // How many of the picture's pixels are light (text, glyphs, the page's gold).
@@ -281,8 +282,9 @@ TEST_F(LoginOnScreen, WindowIsThePictureCentredAndClosesOnlyThroughThePrompt) {
   EXPECT_GT(LightPixels(close), 15);
   const auto sizes = UnnamedLauncherWindowSizes();
   EXPECT_NE(std::find(sizes.begin(), sizes.end(), std::pair{kDialogWidth, kDialogHeight}), sizes.end());
-  for (const auto& [width, height] : sizes)
+  for (const auto& [width, height] : sizes) {
     if (width == kDialogWidth) EXPECT_EQ(height, kDialogHeight);
+  }
 
   // Escape and Enter on the window end nothing.
   Shell("xdotool windowactivate --sync " + window->id + " key Escape key Return");
