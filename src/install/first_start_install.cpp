@@ -13,13 +13,6 @@ namespace qm {
 
 namespace {
 
-std::wstring Sep() { return std::wstring(1, NativePathStyle().separator); }
-
-std::wstring WithoutTrailingSeparator(std::wstring path) {
-  if (!path.empty() && path.back() == NativePathStyle().separator) path.pop_back();
-  return path;
-}
-
 void EnsureOneFolder(const std::wstring& path) {
   if (!PathExists(path)) CreateFolder(path);
 }
@@ -39,12 +32,8 @@ bool CreateShortcut(const std::wstring& arguments, const std::wstring& target, c
   ShortcutFacts facts;
   facts.target = target;
   facts.arguments = arguments;
-  if (withIcon) {
-    const size_t last = target.rfind(NativePathStyle().separator);
-    const std::wstring targetFolder = last == std::wstring::npos ? std::wstring() : target.substr(0, last);
-    facts.iconPath = targetFolder + Sep() + L"res" + Sep() + L"uninstall.ico";
-  }
-  return SaveShortcut(folder + Sep() + linkName, facts);
+  if (withIcon) facts.iconPath = CurrentPaths().UninstallIconBeside(target);
+  return SaveShortcut(JoinPath(folder, linkName), facts);
 }
 
 void RunFirstStartInstall() { RunFirstStartInstall(QuerySystemFolders()); }
@@ -54,37 +43,32 @@ void RunFirstStartInstall(const SystemFolders& folders) {
   // to the file system's root.
   if (folders.appData.empty()) return;
   const PathComposer paths(folders, LoadStringRow, NativePathStyle());
-  const std::wstring suffix = NativePathStyle().shortcutSuffix;
   const std::wstring title = LoadStringRow(kRowGameTitle);
   const std::wstring publisher = LoadStringRow(kRowPortalShortcutName);
-  const std::wstring menuName = LoadStringRow(kRowPortalName);
-  const std::wstring uninstallName = LoadStringRow(kRowUninstallName);
   const std::wstring dataFolder = WithoutTrailingSeparator(paths.DataFolder());
   const std::wstring installed = paths.InstalledExecutable();
 
   // 1. The data folder and its parent.
-  EnsureOneFolder(folders.appData + Sep() + LoadStringRow(kRowDataParentName));
+  EnsureOneFolder(paths.DataParentFolder());
   EnsureOneFolder(dataFolder);
 
   // 2. The packaged files into its res folder.
   ExtractPackagedFiles(dataFolder);
 
   // 3. The desktop shortcut, only when no file of its name is there.
-  if (!folders.desktop.empty()) {
-    const std::wstring name = publisher + L"《" + title + L"》" + suffix;
-    if (!PathExists(folders.desktop + Sep() + name)) CreateShortcut(L"1", installed, folders.desktop, name, false);
+  if (!folders.desktop.empty() && !PathExists(paths.DesktopShortcut())) {
+    CreateShortcut(L"1", installed, folders.desktop, paths.DesktopShortcutName(), false);
   }
 
   // 4.-6. The Start-menu folders and their two shortcuts, rewritten each time.
   if (!folders.programs.empty()) {
     // A fresh Linux account may not have its applications folder yet.
     EnsureOneFolder(folders.programs);
-    const std::wstring portalFolder = folders.programs + Sep() + menuName;
-    const std::wstring menuFolder = portalFolder + Sep() + title;
-    EnsureOneFolder(portalFolder);
+    const std::wstring menuFolder = paths.StartMenuFolder();
+    EnsureOneFolder(paths.PortalMenuFolder());
     EnsureOneFolder(menuFolder);
-    CreateShortcut(L"1", installed, menuFolder, title + suffix, false);
-    CreateShortcut(L"-u", installed, menuFolder, uninstallName + suffix, true);
+    CreateShortcut(L"1", installed, menuFolder, paths.ProgramShortcutName(), false);
+    CreateShortcut(L"-u", installed, menuFolder, paths.UninstallShortcutName(), true);
   }
 
   // 7. Version numbers of the installed and the running executable.

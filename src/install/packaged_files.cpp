@@ -33,8 +33,7 @@ void ExtractPackagedFiles(const std::wstring& dataFolder) {
 }
 
 void ExtractPackagedFilesFrom(const std::wstring& dataFolder, const void* archive, size_t size) {
-  const std::wstring sep(1, NativePathStyle().separator);
-  const std::wstring resFolder = dataFolder + sep + L"res";
+  const std::wstring resFolder = JoinPath(dataFolder, L"res");
   if (ParseSettingNumber(ReadSetting(L"Setting", L"start", L"-1")) == kStartMarker) return;
   if (!FolderExists(resFolder)) CreateFolder(resFolder);
 
@@ -48,14 +47,14 @@ void ExtractPackagedFilesFrom(const std::wstring& dataFolder, const void* archiv
         ZipEntry entry;
         if (!zip.GetEntry(index, entry)) continue;
         // The user's own settings are never replaced by the shipped ones.
-        if (entry.name == L"systemset.ini" && PathExists(resFolder + sep + entry.name)) continue;
+        if (entry.name == L"systemset.ini" && PathExists(JoinPath(resFolder, entry.name))) continue;
         zip.ExtractEntry(index, entry.name);
       }
       zip.Close();
     }
   }
 
-  const std::wstring leftover = resFolder + sep + L"data.zip";
+  const std::wstring leftover = JoinPath(resFolder, L"data.zip");
   if (FileExists(leftover)) {
     std::error_code ec;
     std::filesystem::remove(FsPath(leftover), ec);

@@ -3,7 +3,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "install/uninstall.h"
 #include "base/string_rows.h"
 #include "platform/paths.h"
 #include "platform/resources.h"
@@ -16,19 +15,14 @@
 
 namespace qm {
 
-namespace {
-
-std::wstring Sep() { return std::wstring(1, NativePathStyle().separator); }
-
-}  // namespace
-
 bool IsInstalledExecutablePath(const std::wstring& path, const PathComposer& paths) {
-  const size_t last = path.rfind(NativePathStyle().separator);
-  if (last == std::wstring::npos || last + 1 == path.size()) return false;
-  const std::wstring folder = path.substr(0, last + 1);
-  const std::wstring installFolder = paths.InstallFolder();
+  const PathStyle& style = paths.style();
+  if (PathFileName(path, style).empty()) return false;
+  const std::wstring folder = ParentPath(path, style);
+  if (folder.empty()) return false;
+  const std::wstring installFolder = WithoutTrailingSeparator(paths.InstallFolder(), style);
   // Windows file names match without regard to case.
-  return NativePathStyle().separator == L'\\' ? EqualsIgnoreCase(folder, installFolder) : folder == installFolder;
+  return style.separator == L'\\' ? EqualsIgnoreCase(folder, installFolder) : folder == installFolder;
 }
 
 bool RemoveAndNotify(const std::wstring& path) {
@@ -95,14 +89,13 @@ int RunUninstallCleanUp(const std::wstring& installedPath, const SystemFolders& 
     // The confirmation run that started this one may still be running from
     // that file for a moment; the deletion waits for it.
     if (FileExists(installedPath)) DeleteFileWhenFree(installedPath);
-    const size_t last = installedPath.rfind(NativePathStyle().separator);
-    RemoveAndNotify(installedPath.substr(0, last) + Sep() + L"res");
+    RemoveAndNotify(paths.ResFolderBeside(installedPath));
   }
 
   if (!folders.programs.empty()) {
     const std::wstring menuFolder = paths.StartMenuFolder();
     if (IsFolderEmpty(menuFolder)) RemoveAndNotify(menuFolder);
-    const std::wstring portalFolder = folders.programs + Sep() + LoadStringRow(kRowPortalName);
+    const std::wstring portalFolder = paths.PortalMenuFolder();
     if (IsFolderEmpty(portalFolder)) RemoveAndNotify(portalFolder);
   }
   return 0;

@@ -10,8 +10,9 @@
 
 #include "base/paths.h"
 #include "base/text.h"
-#include "install/zip_output.h"
+#include "install/zip_times.h"
 #include "platform/debug_output.h"
+#include "platform/write_only_file.h"
 #include "platform/files.h"
 
 namespace qm {
@@ -359,8 +360,10 @@ bool ZipArchive::ExtractEntry(int index, const std::wstring& name) {
   while (!folderToMake.empty() && IsSeparator(folderToMake.back()) && folderToMake.size() > 1) folderToMake.pop_back();
   EnsureFolder(absolute ? L"" : baseFolder_, folderToMake);
 
-  ZipOutputFile file;
-  if (!file.Create(Native(target), entry.attributes)) return false;
+  WriteOnlyFile file;
+  WriteOnlyFileOptions options;
+  options.attributes = entry.attributes;
+  if (!file.Create(Native(target), options)) return false;
   bool writeFailed = false;
   const bool complete = ReadEntryData(index, [&](const char* data, size_t size) {
     if (!file.Write(data, size)) {

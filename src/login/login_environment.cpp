@@ -4,6 +4,7 @@
 #include "install/first_start_install.h"
 #include "login/adapter_mac.h"
 #include "login/login_url.h"
+#include "platform/file_facts.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/process.h"
@@ -15,6 +16,7 @@ namespace qm {
 LoginEnvironment DefaultLoginEnvironment() {
   LoginEnvironment environment;
   environment.loginUrl = BuildLoginUrl(QueryAdapterMac);
+  environment.versionText = GetFileVersionText(QuerySystemFolders().modulePath);
   environment.engineDataFolder = FsPath(WebEngineDataFolder());
   environment.firstStartInstall = [] { RunFirstStartInstall(); };
   environment.updateCheck = [] { RunUpdateCheck(); };

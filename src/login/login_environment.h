@@ -14,6 +14,9 @@ namespace qm {
 struct LoginEnvironment {
   // The login page: string row 114 with the adapter's MAC text.
   std::wstring loginUrl;
+  // The version label drawn into the login window's face: the running
+  // executable's file version.
+  std::wstring versionText;
   // Where the web engine keeps its website data and disk cache.
   std::filesystem::path engineDataFolder;
   // The first-start installation, run once the windows exist.

@@ -44,12 +44,28 @@ int CLanderLogin::DoModal() {
 void CLanderLogin::OnCreate(WindowHost& host) {
   createdHost_ = &host;
   // The picture is the window's face and gives the window its size.
-  if (m_picture) host.SetAlphaFace(*m_picture);
+  if (m_picture) host.SetAlphaFace(Face());
   const PixelRect work = host.WorkArea();
   const PixelRect bounds{work.x + (work.width - m_pictureWidth) / 2, work.y + (work.height - m_pictureHeight) / 2,
                          m_pictureWidth, m_pictureHeight};
   host.SetBounds(bounds);
   if (dialog_.Create(host.Native())) PlaceDialog(bounds);
+}
+
+// The face is set once as the window's own pixels, which ordinary painting
+// never changes; the version label is therefore drawn into a copy of the
+// picture before the copy becomes the face, so that it shows on every build.
+const SkinImage& CLanderLogin::Face() {
+  if (!face_ && !environment_.versionText.empty()) {
+    const std::wstring& version = environment_.versionText;
+    face_ = DrawOverImage(*m_picture, [&](Canvas& canvas) {
+      const FloatRect box{static_cast<float>(m_pictureWidth - kVersionFromRight),
+                          static_cast<float>(m_pictureHeight - kVersionFromBottom), kVersionWidth, kVersionHeight};
+      canvas.DrawString(version, FontSpec{L"Arial", kVersionFontPixels, FontStyle::kRegular},
+                        TextFormat{TextAlign::kNear, TextTrimming::kCharacterEllipsis}, box, kVersionColour);
+    });
+  }
+  return face_ ? *face_ : *m_picture;
 }
 
 void CLanderLogin::OnDestroy() { createdHost_ = nullptr; }

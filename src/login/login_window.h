@@ -19,6 +19,15 @@ class CLanderLogin : public WindowController {
   static constexpr int kDialogLeft = 372;
   static constexpr int kDialogTop = 86;
 
+  // The version label: its box's top-left corner from the window's
+  // bottom-right corner, its size, font and colour.
+  static constexpr int kVersionFromRight = 60;
+  static constexpr int kVersionFromBottom = 33;
+  static constexpr int kVersionWidth = 200;
+  static constexpr int kVersionHeight = 31;
+  static constexpr float kVersionFontPixels = 10;
+  static constexpr Argb kVersionColour = 0xFFCBAE5B;
+
   explicit CLanderLogin(LoginEnvironment environment = DefaultLoginEnvironment());
   ~CLanderLogin() override;
 
@@ -43,10 +52,14 @@ class CLanderLogin : public WindowController {
 
  private:
   void PlaceDialog(const PixelRect& bounds);
+  // The picture with the version label drawn into it (the picture itself
+  // when the copy cannot be made).
+  const SkinImage& Face();
 
   LoginEnvironment environment_;
   std::wstring m_gameUrl;
   std::unique_ptr<SkinImage> m_picture;
+  std::unique_ptr<SkinImage> face_;
   int m_pictureWidth = 0;
   int m_pictureHeight = 0;
   CLoginPopupDlg dialog_;

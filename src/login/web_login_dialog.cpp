@@ -2,6 +2,7 @@
 
 #include "login/login_keys.h"
 #include "login/login_window.h"
+#include "platform/debug_output.h"
 
 namespace qm {
 
@@ -22,11 +23,14 @@ WebFormLogin::WebFormLogin(NativeWindow ownerWindow, GameUrlCatcher& catcher, co
 // update hands over from inside it and ends the process. The page is shown
 // (again) at every completed document.
 void WebFormLogin::OnDocumentComplete(std::wstring) {
-  if (m_firstPageDone == 0) {
+  const bool first = m_firstPageDone == 0;
+  if (first) {
     if (environment_.updateCheck) environment_.updateCheck();
     m_firstPageDone = 1;
   }
   PlaceControl(m_pageRect);
+  // The moment the player first sees the page, for start-up measurements.
+  if (first) DebugOutput(L"login page shown");
 }
 
 void WebFormLogin::OnBeforeNavigate2(std::wstring url, bool* cancel) {
@@ -100,9 +104,21 @@ void CLoginPopupDlg::OnCommand(int id) {
 
 // Enter and Space go on to the page (a space typed into a field is kept);
 // Escape is dropped, so it never closes anything; Tab and the editing
-// shortcuts reach the focused page by themselves.
+// shortcuts are offered to the page's own editing (the Windows control acts
+// on them only through its accelerator handling; on Linux they reach the
+// focused page by themselves and come without a native event), and go on as
+// usual when the page does not take them.
 bool CLoginPopupDlg::OnKeyDown(const KeyPress& key) {
-  return RouteLoginKey(static_cast<unsigned>(key.key), key.ctrl) == LoginKeyRoute::kDropped;
+  switch (RouteLoginKey(static_cast<unsigned>(key.key), key.ctrl)) {
+    case LoginKeyRoute::kDropped:
+      return true;
+    case LoginKeyRoute::kToPageAccelerator: {
+      WebView* const view = browser_ ? browser_->webView() : nullptr;
+      return view && key.native && view->ForwardKey(static_cast<NativeKeyEvent>(key.native));
+    }
+    default:
+      return false;
+  }
 }
 
 void CLoginPopupDlg::OnCloseRequest() { ClosePrompt(); }

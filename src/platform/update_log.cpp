@@ -33,8 +33,9 @@ int AppendUpdateLogLine(const std::wstring& logFile, const std::wstring& message
 
 int WriteUpdateLog(const std::wstring& message) {
   try {
-    const wchar_t sep = NativePathStyle().separator;
-    return AppendUpdateLogLine(GetDataFolder() + L"res" + sep + L"update.log", message);
+    // The data folder kept from the first call, as every log line of a run
+    // goes to the same file.
+    return AppendUpdateLogLine(JoinPath(JoinPath(GetDataFolder(), L"res"), L"update.log"), message);
   } catch (...) {
     return -1;
   }

@@ -73,6 +73,14 @@ std::unique_ptr<SkinImage> LoadSkinImage(unsigned id);
 // The BITMAP resource id as an image (opaque), or null when there is none.
 std::unique_ptr<SkinImage> LoadSkinBitmap(unsigned id);
 
+class Canvas;
+
+// A copy of image, at its size and with its per-pixel alpha, with what paint
+// draws over it; the original stays as it was. Null when there is no memory
+// for the copy. For a face that is set once as the window's pixels (an
+// alpha face), where drawing in OnPaint would never show.
+std::unique_ptr<SkinImage> DrawOverImage(const SkinImage& image, const std::function<void(Canvas&)>& paint);
+
 class Canvas {
  public:
   virtual ~Canvas() = default;

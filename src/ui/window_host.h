@@ -51,7 +51,16 @@ constexpr int kF12 = 0x7B;
 struct KeyPress {
   int key = 0;  // a keys:: code
   bool ctrl = false, shift = false, alt = false;
-  bool operator==(const KeyPress&) const = default;
+  // Windows: the key message while OnKeyDown runs (const MSG*), so that a
+  // controller can hand the key to a child control that acts on keys only
+  // through its accelerator handling (the web browser control). Null on
+  // Linux, where GTK propagates every key the controller lets go to the
+  // focused child by itself, and for a key made by hand. Not part of a
+  // key's identity.
+  const void* native = nullptr;
+  bool operator==(const KeyPress& other) const {
+    return key == other.key && ctrl == other.ctrl && shift == other.shift && alt == other.alt;
+  }
 };
 
 enum class MouseButton { kLeft, kMiddle, kRight };

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/write_only_file.h"
+
 namespace qm {
 
 // Opens path for writing, sharing it with nobody and creating it empty when
@@ -16,15 +18,17 @@ namespace qm {
 std::int64_t SizeWhenWritable(const std::wstring& path);
 
 // The download target: created when missing, emptied when present, written
-// piece by piece (executable on Linux). Pieces are gathered into a buffer of
-// kWriteBufferSize bytes, so that many small reads make few writes. Write
-// failures raise UpdateException, also from Close, which writes what is
-// left in the buffer.
+// piece by piece (executable on Linux, readable by others while written on
+// Windows). Pieces are gathered into a buffer of kWriteBufferSize bytes, so
+// that many small reads make few writes. Write failures raise
+// UpdateException, also from Close, which writes what is left in the buffer.
 class DownloadFile {
  public:
   static constexpr size_t kWriteBufferSize = 64 * 1024;
 
-  DownloadFile();
+  DownloadFile() = default;
+  // What was received is in the file also when the transfer broke off, as
+  // with unbuffered writes; a failing write is not raised from here.
   ~DownloadFile();
   DownloadFile(const DownloadFile&) = delete;
   DownloadFile& operator=(const DownloadFile&) = delete;
@@ -35,11 +39,9 @@ class DownloadFile {
 
  private:
   void Flush();
-  void WriteThrough(const char* data, size_t size);  // per platform
-  void Release();                                    // per platform: closes the file
+  void WriteThrough(const char* data, size_t size);
 
-  struct Handle;  // the open file of this platform
-  std::unique_ptr<Handle> handle_;
+  WriteOnlyFile file_;
   std::vector<char> buffer_;
   size_t buffered_ = 0;
 };

@@ -19,13 +19,6 @@ namespace qm {
 
 namespace {
 
-std::wstring NativeSeparators(std::wstring text) {
-  for (wchar_t& c : text) {
-    if (c == L'\\') c = NativePathStyle().separator;
-  }
-  return text;
-}
-
 // The agent text: the program's name, its file name without extension.
 std::wstring AgentName() {
   std::wstring name = CurrentPaths().ModuleFileName();
@@ -94,8 +87,7 @@ void RunUpdateCheck() { RunUpdateCheck(DefaultUpdateEnvironment()); }
 
 void RunUpdateCheck(const UpdateEnvironment& environment) {
   CapUpdateLog();
-  const std::wstring subFolder = LoadStringRow(kRowDataParent) + LoadStringRow(kRowGameCode) + L"\\";
-  CUpdateModule module(LoadStringRow(kRowUpdateFileName), subFolder, environment);
+  CUpdateModule module(LoadStringRow(kRowUpdateFileName), CurrentPaths().InstallSubFolder(), environment);
   const std::wstring baseUrl = LoadStringRow(kRowVersionServer);
   const std::wstring queryPath = LoadStringRow(kRowVersionQuery);
   const std::wstring version = GetFileVersionText(QuerySystemFolders().modulePath);
@@ -108,9 +100,9 @@ CUpdateModule::CUpdateModule(const std::wstring& tempFileName, const std::wstrin
     : environment_(std::move(environment)) {
   const PathComposer paths = CurrentPaths();
   const std::wstring appData = paths.folders().appData;
-  m_tempFile = paths.StagingFolder();
-  if (!FolderExists(m_tempFile)) CreateFolder(m_tempFile);
-  m_tempFile += NativeSeparators(tempFileName);
+  const std::wstring staging = paths.StagingFolder();
+  if (!FolderExists(staging)) CreateFolder(staging);
+  m_tempFile = JoinPath(staging, NativeSeparators(tempFileName));
   // An earlier download goes, unless this very run started from it (after a
   // hand-over whose copy failed): a running program's file stays, as it does
   // on Windows, and the download then cannot write over it.
@@ -120,8 +112,8 @@ CUpdateModule::CUpdateModule(const std::wstring& tempFileName, const std::wstrin
     std::error_code ignored;  // a file that cannot go is met by the download
     std::filesystem::remove(FsPath(m_tempFile), ignored);
   }
-  m_installFile = appData + NativeSeparators(subFolder) + paths.ModuleFileName();
   m_subFolder = NativeSeparators(subFolder);
+  m_installFile = JoinPath(JoinPath(appData, m_subFolder), paths.ModuleFileName());
 }
 
 bool CUpdateModule::CheckVersion(const std::wstring& baseUrl, const std::wstring& queryPath,

@@ -17,6 +17,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #endif
 
 namespace qm {
@@ -43,20 +45,17 @@ std::wstring ProbePath() {
 class DebugOutputListener {
  public:
   DebugOutputListener() {
-    ready_ = CreateEventW(nullptr, FALSE, TRUE, L"DBWIN_BUFFER_READY");
-    data_ = CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY");
-    mapping_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER");
-    view_ = mapping_ ? static_cast<const char*>(MapViewOfFile(mapping_, FILE_MAP_READ, 0, 0, 4096)) : nullptr;
+    ready_.reset(CreateEventW(nullptr, FALSE, TRUE, L"DBWIN_BUFFER_READY"));
+    data_.reset(CreateEventW(nullptr, FALSE, FALSE, L"DBWIN_DATA_READY"));
+    mapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, L"DBWIN_BUFFER"));
+    if (mapping_) view_.reset(MapViewOfFile(mapping_.get(), FILE_MAP_READ, 0, 0, 4096));
     if (view_) reader_ = std::thread([this] { Read(); });
   }
   ~DebugOutputListener() {
     stop_ = true;
     if (reader_.joinable()) reader_.join();
-    if (view_) UnmapViewOfFile(view_);
-    for (HANDLE h : {mapping_, data_, ready_})
-      if (h) CloseHandle(h);
   }
-  bool listening() const { return view_ != nullptr; }
+  bool listening() const { return view_.valid(); }
   std::string text() {
     std::lock_guard<std::mutex> lock(mutex_);
     return text_;
@@ -65,16 +64,17 @@ class DebugOutputListener {
  private:
   void Read() {
     while (!stop_) {
-      if (WaitForSingleObject(data_, 50) != WAIT_OBJECT_0) continue;
+      if (WaitForSingleObject(data_.get(), 50) != WAIT_OBJECT_0) continue;
       {
         std::lock_guard<std::mutex> lock(mutex_);
-        text_ += std::string(view_ + sizeof(DWORD), strnlen(view_ + sizeof(DWORD), 4096 - sizeof(DWORD)));
+        const char* text = static_cast<const char*>(view_.get()) + sizeof(DWORD);
+        text_ += std::string(text, strnlen(text, 4096 - sizeof(DWORD)));
       }
-      SetEvent(ready_);
+      SetEvent(ready_.get());
     }
   }
-  HANDLE ready_ = nullptr, data_ = nullptr, mapping_ = nullptr;
-  const char* view_ = nullptr;
+  UniqueHandle ready_, data_, mapping_;
+  UniqueMappedView view_;  // goes before the mapping
   std::thread reader_;
   std::atomic<bool> stop_{false};
   std::mutex mutex_;

@@ -72,13 +72,13 @@ std::vector<uint32_t> PaintStrip(const std::wstring& url, const char* keepAs) {
     }
   (void)keepAs;
 #else
-  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
-  cairo_t* cr = cairo_create(surface);
+  const CairoSurfacePtr owned(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight));
+  cairo_surface_t* surface = owned.get();
   {
-    CairoCanvas canvas(cr);
+    const CairoPtr cr(cairo_create(surface));
+    CairoCanvas canvas(cr.get());
     frame.PaintCaptionStrip(canvas, kWidth);
   }
-  cairo_destroy(cr);
   cairo_surface_flush(surface);
   for (int y = 0; y < kHeight; ++y) {
     const auto* row = reinterpret_cast<const uint32_t*>(cairo_image_surface_get_data(surface) +
@@ -86,7 +86,6 @@ std::vector<uint32_t> PaintStrip(const std::wstring& url, const char* keepAs) {
     for (int x = 0; x < kWidth; ++x) pixels[y * kWidth + x] = row[x];
   }
   if (keepAs) cairo_surface_write_to_png(surface, (std::string(QM_SCREENSHOT_DIR) + "/" + keepAs).c_str());
-  cairo_surface_destroy(surface);
 #endif
   return pixels;
 }

@@ -25,8 +25,11 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #else
 // Before the X11 headers, whose FillSolid and FillTiled are macros.
+#include "ui/linux/gtk_owners.h"
 #include "ui/linux/skin_image.h"
 
 #include <X11/Xlib.h>
@@ -64,6 +67,7 @@ void SetEnv(const std::string& name, const std::string& value) {
 #ifdef _WIN32
 struct NativeFrame {
   HWND hwnd = nullptr;
+  UniqueHwnd owner;
   NativeFrame() {
     WNDCLASSEXW cls{};
     cls.cbSize = sizeof cls;
@@ -72,10 +76,10 @@ struct NativeFrame {
     cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     cls.lpszClassName = L"QmTestFrame";
     RegisterClassExW(&cls);
-    hwnd = CreateWindowExW(0, cls.lpszClassName, L"test frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 50, 50, 1000,
-                           700, nullptr, nullptr, cls.hInstance, nullptr);
+    owner.reset(CreateWindowExW(0, cls.lpszClassName, L"test frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 50, 50,
+                                1000, 700, nullptr, nullptr, cls.hInstance, nullptr));
+    hwnd = owner.get();
   }
-  ~NativeFrame() { DestroyWindow(hwnd); }
   NativeWindow window() const { return hwnd; }
   NativeWindow childParent() const { return hwnd; }
   void PumpOnce() {
@@ -106,8 +110,10 @@ struct NativeFrame {
 struct NativeFrame {
   GtkWidget* toplevel = nullptr;
   GtkWidget* layout = nullptr;
+  UniqueWidget owner;
   NativeFrame() {
-    toplevel = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    owner.reset(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    toplevel = owner.get();
     gtk_window_set_title(GTK_WINDOW(toplevel), "test frame");
     gtk_window_set_decorated(GTK_WINDOW(toplevel), FALSE);
     gtk_window_set_default_size(GTK_WINDOW(toplevel), 1000, 700);
@@ -116,7 +122,6 @@ struct NativeFrame {
     gtk_container_add(GTK_CONTAINER(toplevel), layout);
     gtk_widget_show_all(toplevel);
   }
-  ~NativeFrame() { gtk_widget_destroy(toplevel); }
   NativeWindow window() const { return toplevel; }
   NativeWindow childParent() const { return layout; }
   void PumpOnce() {
@@ -162,11 +167,8 @@ struct NativeFrame {
 
 bool ProcessAlive(int pid) {
 #ifdef _WIN32
-  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (!process) return false;
-  const bool alive = WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
-  CloseHandle(process);
-  return alive;
+  const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid)));
+  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
 #else
   // Our own children are reaped here; others count as gone once zombies.
   int status = 0;
@@ -181,10 +183,8 @@ bool ProcessAlive(int pid) {
 
 void KillProcess(int pid) {
 #ifdef _WIN32
-  HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid));
-  if (process) {
-    TerminateProcess(process, 9);
-    CloseHandle(process);
+  if (const UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, static_cast<DWORD>(pid))); process) {
+    TerminateProcess(process.get(), 9);
   }
 #else
   kill(pid, SIGKILL);
@@ -297,12 +297,11 @@ struct Rgb {
 Rgb ScreenPixel(GtkWidget* toplevel, int x, int y) {
   int originX = 0, originY = 0;
   gdk_window_get_origin(gtk_widget_get_window(toplevel), &originX, &originY);
-  GdkPixbuf* pixbuf = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), originX + x, originY + y, 1, 1);
+  const GObjectPtr<GdkPixbuf> pixbuf(
+      gdk_pixbuf_get_from_window(gdk_get_default_root_window(), originX + x, originY + y, 1, 1));
   if (!pixbuf) return {-1, -1, -1};
-  const guchar* p = gdk_pixbuf_get_pixels(pixbuf);
-  const Rgb rgb{p[0], p[1], p[2]};
-  g_object_unref(pixbuf);
-  return rgb;
+  const guchar* p = gdk_pixbuf_get_pixels(pixbuf.get());
+  return {p[0], p[1], p[2]};
 }
 bool IsProbeGreen(Rgb c) { return c.r == 0x2E && c.g == 0x7D && c.b == 0x32; }
 

@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -25,6 +26,7 @@
 
 #include "base/text.h"
 #include "frame/cache_cleaning.h"
+#include "platform/linux/owners.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -34,34 +36,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char kServer[] = R"(
-import http.server, sys
-class Handler(http.server.BaseHTTPRequestHandler):
-    def log_message(self, *args): pass
-    def answer(self, body, headers):
-        self.send_response(200)
-        for k, v in headers: self.send_header(k, v)
-        self.send_header('Content-Length', str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-    def do_GET(self):
-        if self.path == '/page':
-            self.answer(b'<html><body>game<script src="/game.js"></script></body></html>',
-                        [('Content-Type', 'text/html'), ('Cache-Control', 'max-age=86400'),
-                         ('Set-Cookie', 'session=abc123; Max-Age=86400; Path=/')])
-        elif self.path == '/game.js':
-            self.answer(b'var game = "' + b'x' * 40000 + b'";',
-                        [('Content-Type', 'application/javascript'), ('Cache-Control', 'max-age=86400')])
-        elif self.path == '/check':
-            self.answer(('<html><body>' + (self.headers.get('Cookie') or 'none') + '</body></html>').encode(),
-                        [('Content-Type', 'text/html'), ('Cache-Control', 'no-store')])
-        else:
-            self.send_error(404)
-server = http.server.HTTPServer(('127.0.0.1', 0), Handler)
-open(sys.argv[1] + '.tmp', 'w').write(str(server.server_address[1]))
-import os; os.rename(sys.argv[1] + '.tmp', sys.argv[1])
-server.serve_forever()
-)";
+// The site behind the pages (tests/frame/cache_site.py).
+const char kCacheSite[] = QM_CACHE_SITE;
 
 std::string EngineProbe() {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
@@ -73,24 +49,26 @@ class Child {
  public:
   explicit Child(std::vector<std::string> args) {
     int in[2], out[2];
-    if (pipe2(in, O_CLOEXEC) != 0 || pipe2(out, O_CLOEXEC) != 0) return;
+    if (pipe2(in, O_CLOEXEC) != 0) return;
+    const UniqueFd childInput(in[0]);
+    input_.reset(in[1]);
+    if (pipe2(out, O_CLOEXEC) != 0) return;
+    const UniqueFd childOutput(out[1]);
+    output_.reset(out[0]);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, childInput.get(), 0);
+    posix_spawn_file_actions_adddup2(&actions, childOutput.get(), 1);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     if (posix_spawnp(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    close(out[1]);
-    input_ = in[1];
-    output_ = out[0];
   }
   ~Child() {
-    if (input_ >= 0) close(input_);
-    if (output_ >= 0) close(output_);
+    // The child sees the end of its input first, then the signal.
+    input_.reset();
+    output_.reset();
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
       waitpid(pid_, nullptr, 0);
@@ -101,17 +79,17 @@ class Child {
   void Send(const std::string& line) {
     std::lock_guard<std::mutex> lock(mutex_);
     const std::string text = line + "\n";
-    [[maybe_unused]] const ssize_t n = write(input_, text.data(), text.size());
+    [[maybe_unused]] const ssize_t n = write(input_.get(), text.data(), text.size());
   }
   // The next line the child writes, or "" after timeoutMs.
   std::string ReadLine(int timeoutMs) {
     std::string line;
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < end) {
-      pollfd p{output_, POLLIN, 0};
+      pollfd p{output_.get(), POLLIN, 0};
       if (poll(&p, 1, 50) <= 0) continue;
       char c;
-      if (read(output_, &c, 1) != 1) break;
+      if (read(output_.get(), &c, 1) != 1) break;
       if (c == '\n') return line;
       line += c;
     }
@@ -120,7 +98,7 @@ class Child {
 
  private:
   pid_t pid_ = -1;
-  int input_ = -1, output_ = -1;
+  UniqueFd input_, output_;
   std::mutex mutex_;
 };
 
@@ -133,24 +111,41 @@ std::vector<fs::path> CacheRecords(const fs::path& cache) {
   return records;
 }
 
-TEST(CacheCleaningWithTheGameRunning, RecordsGoCookiesStayTheEngineGoesOn) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the engine";
-  test::TempDir dir;
-  test::WriteFile(dir.path() / "server.py", kServer);
-  const fs::path portFile = dir.path() / "port";
-  Child server({"python3", (dir.path() / "server.py").string(), portFile.string()});
-  ASSERT_TRUE(server.started());
-  for (int i = 0; i < 100 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  const std::string url = "http://127.0.0.1:" + test::ReadFile(portFile);
+// The engine probe on a page of a local server, its cache filled by the
+// first load.
+class CacheCleaningWithTheGameRunning : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the engine";
+    const fs::path portFile = dir_.path() / "port";
+    server_ = std::make_unique<Child>(std::vector<std::string>{"python3", std::string(kCacheSite), portFile.string()});
+    ASSERT_TRUE(server_->started());
+    for (int i = 0; i < 100 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string url = "http://127.0.0.1:" + test::ReadFile(portFile);
 
-  const fs::path base = dir.path() / "engine";
-  Child game({EngineProbe(), base.string(), url});
-  ASSERT_TRUE(game.started());
-  ASSERT_EQ(game.ReadLine(60000), "ready");
-  const fs::path cache = base / "cache";
-  for (int i = 0; i < 100 && CacheRecords(cache).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  const std::vector<fs::path> before = CacheRecords(cache);
-  ASSERT_FALSE(before.empty()) << "the engine cached nothing";
+    const fs::path base = dir_.path() / "engine";
+    game_ = std::make_unique<Child>(std::vector<std::string>{EngineProbe(), base.string(), url});
+    ASSERT_TRUE(game_->started());
+    ASSERT_EQ(game_->ReadLine(60000), "ready");
+    cache_ = base / "cache";
+    for (int i = 0; i < 100 && CacheRecords(cache_).empty(); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    before_ = CacheRecords(cache_);
+    ASSERT_FALSE(before_.empty()) << "the engine cached nothing";
+  }
+
+  test::TempDir dir_;
+  std::unique_ptr<Child> server_;
+  std::unique_ptr<Child> game_;  // ends before the server
+  fs::path cache_;
+  std::vector<fs::path> before_;
+};
+
+TEST_F(CacheCleaningWithTheGameRunning, RecordsGoCookiesStayTheEngineGoesOn) {
+  Child& game = *game_;
+  const fs::path& cache = cache_;
+  const std::vector<fs::path>& before = before_;
 
   std::mutex mutex;
   std::vector<std::string> steps;
@@ -200,23 +195,10 @@ TEST(CacheCleaningWithTheGameRunning, RecordsGoCookiesStayTheEngineGoesOn) {
   EXPECT_TRUE(game.alive());
 }
 
-TEST(CacheCleaningWithTheGameRunning, TheFolderPassAloneUnderARunningEngine) {
-  if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the engine";
-  test::TempDir dir;
-  test::WriteFile(dir.path() / "server.py", kServer);
-  const fs::path portFile = dir.path() / "port";
-  Child server({"python3", (dir.path() / "server.py").string(), portFile.string()});
-  ASSERT_TRUE(server.started());
-  for (int i = 0; i < 100 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  const std::string url = "http://127.0.0.1:" + test::ReadFile(portFile);
-  const fs::path base = dir.path() / "engine";
-  Child game({EngineProbe(), base.string(), url});
-  ASSERT_TRUE(game.started());
-  ASSERT_EQ(game.ReadLine(60000), "ready");
-  const fs::path cache = base / "cache";
-  for (int i = 0; i < 100 && CacheRecords(cache).empty(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  const std::vector<fs::path> before = CacheRecords(cache);
-  ASSERT_FALSE(before.empty()) << "the engine cached nothing";
+TEST_F(CacheCleaningWithTheGameRunning, TheFolderPassAloneUnderARunningEngine) {
+  Child& game = *game_;
+  const fs::path& cache = cache_;
+  const std::vector<fs::path>& before = before_;
 
   // Only the folder pass: the engine's files vanish under it while it runs.
   int deleted = 0;

@@ -14,7 +14,12 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/linux/owners.h"
+
 namespace {
+
+using qm::GMemoryPtr;
+using qm::GObjectPtr;
 
 std::string g_base;
 std::string g_url;
@@ -35,10 +40,9 @@ void OnText(GObject* view, GAsyncResult* result, gpointer) {
     g_clear_error(&error);
     return;
   }
-  char* text = jsc_value_to_string(value);
-  Say(std::string("cookie:") + text);
-  g_free(text);
-  g_object_unref(value);
+  const GObjectPtr<JSCValue> owned(value);
+  const GMemoryPtr<char> text(jsc_value_to_string(value));
+  Say(std::string("cookie:") + text.get());
 }
 
 void OnLoad(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
@@ -58,13 +62,14 @@ void OnCleared(GObject* manager, GAsyncResult* result, gpointer) {
 }
 
 gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer) {
-  gchar* line = nullptr;
-  if (g_io_channel_read_line(channel, &line, nullptr, nullptr, nullptr) != G_IO_STATUS_NORMAL) {
+  gchar* read = nullptr;
+  const GIOStatus status = g_io_channel_read_line(channel, &read, nullptr, nullptr, nullptr);
+  const GMemoryPtr<gchar> line(read);
+  if (status != G_IO_STATUS_NORMAL) {
     gtk_main_quit();
     return G_SOURCE_REMOVE;
   }
-  const std::string command = g_strstrip(line);
-  g_free(line);
+  const std::string command = g_strstrip(line.get());
   if (command == "clear") {
     const auto types = static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_ALL & ~WEBKIT_WEBSITE_DATA_COOKIES);
     webkit_website_data_manager_clear(g_manager, types, 0, nullptr, &OnCleared, nullptr);

@@ -21,17 +21,21 @@
 #include "base/launch_mode.h"
 #include "platform/paths.h"
 #include "base/text.h"
+#include "frame/event_loop.h"
 #include "frame/game_channel.h"
 #include "frame/game_process.h"
 #include "platform/process.h"
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #else
 #include <glib-unix.h>
 #include <gtk/gtk.h>
 #include <unistd.h>
 
+#include "ui/linux/gtk_owners.h"
 #include "ui/linux/skin_image.h"
 #endif
 
@@ -55,26 +59,6 @@ int ProcessId() {
 #endif
 }
 
-void QuitLoop() {
-#ifdef _WIN32
-  PostQuitMessage(0);
-#else
-  gtk_main_quit();
-#endif
-}
-
-void RunLoop() {
-#ifdef _WIN32
-  MSG msg;
-  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageW(&msg);
-  }
-#else
-  gtk_main();
-#endif
-}
-
 class ProbeGameWindow : public GameWindowPort {
  public:
   ProbeGameWindow(EmbeddedGameWindow& window, WindowId frame) : window_(window), frame_(frame) {}
@@ -86,15 +70,19 @@ class ProbeGameWindow : public GameWindowPort {
 #ifndef _WIN32
     // A green stand-in for the page, so that a screenshot shows where the
     // game window is drawn inside the frame.
-    area_ = gtk_drawing_area_new();
-    g_signal_connect(area_, "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer) -> gboolean {
+    // The frame's window may be destroyed first, and the stand-in with it:
+    // the owner's slot is then emptied, so it destroys nothing twice.
+    GtkWidget** slot = area_.put();
+    *slot = gtk_drawing_area_new();
+    g_signal_connect(*slot, "destroy", G_CALLBACK(gtk_widget_destroyed), slot);
+    g_signal_connect(area_.get(), "draw", G_CALLBACK(+[](GtkWidget*, cairo_t* cr, gpointer) -> gboolean {
                        cairo_set_source_rgb(cr, 0x2E / 255.0, 0x7D / 255.0, 0x32 / 255.0);
                        cairo_paint(cr);
                        return TRUE;
                      }),
                      nullptr);
-    gtk_fixed_put(GTK_FIXED(window_.ChildParent()), area_, 0, 0);
-    gtk_widget_show(area_);
+    gtk_fixed_put(GTK_FIXED(window_.ChildParent()), area_.get(), 0, 0);
+    gtk_widget_show(area_.get());
 #endif
   }
   bool HasView() override { return view_; }
@@ -103,15 +91,14 @@ class ProbeGameWindow : public GameWindowPort {
     view_ = false;
     Log("destroy view");
 #ifndef _WIN32
-    if (area_) gtk_widget_destroy(area_);
-    area_ = nullptr;
+    area_.reset();
 #endif
   }
   void FitViewToClient() override {
 #ifndef _WIN32
     GtkAllocation allocation;
     gtk_widget_get_allocation(window_.Window(), &allocation);
-    if (area_) gtk_widget_set_size_request(area_, allocation.width, allocation.height);
+    if (area_) gtk_widget_set_size_request(area_.get(), allocation.width, allocation.height);
 #endif
   }
   PixelRect FrameClientRect() override { return window_.FrameClientRect(); }
@@ -129,7 +116,7 @@ class ProbeGameWindow : public GameWindowPort {
   void StartWatchdog() override { StartFrameWatchdog(frame_, window_.Id()); }
   void PostQuit(int code) override {
     Log("quit " + std::to_string(code));
-    QuitLoop();
+    QuitEventLoop();
   }
 
  private:
@@ -138,7 +125,7 @@ class ProbeGameWindow : public GameWindowPort {
   GameChannel* channel_ = nullptr;
   bool view_ = false;
 #ifndef _WIN32
-  GtkWidget* area_ = nullptr;
+  UniqueWidget area_;
 #endif
 };
 
@@ -170,13 +157,14 @@ int RunGame(const GameArguments& args) {
       window.get());
 #endif
   game.Start();
-  RunLoop();
+  RunEventLoop();
   Log("game ends");
   return 0;
 }
 
 #ifdef _WIN32
-NativeWindow CreateFrameWindow() {
+using FrameOwner = UniqueHwnd;
+FrameOwner CreateFrameWindow() {
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;
   cls.lpfnWndProc = DefWindowProcW;
@@ -184,25 +172,26 @@ NativeWindow CreateFrameWindow() {
   cls.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   cls.lpszClassName = L"QmProbeFrame";
   RegisterClassExW(&cls);
-  HWND frame = CreateWindowExW(0, cls.lpszClassName, L"probe frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 100,
-                               100, 1000, 700, nullptr, nullptr, cls.hInstance, nullptr);
-  return frame;
+  return FrameOwner(CreateWindowExW(0, cls.lpszClassName, L"probe frame", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                                    100, 100, 1000, 700, nullptr, nullptr, cls.hInstance, nullptr));
 }
 #else
-NativeWindow CreateFrameWindow() {
+using FrameOwner = UniqueWidget;
+FrameOwner CreateFrameWindow() {
   GtkWidget* frame = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_title(GTK_WINDOW(frame), "probe frame");
   gtk_window_set_decorated(GTK_WINDOW(frame), FALSE);
   gtk_window_set_default_size(GTK_WINDOW(frame), 1000, 700);
   gtk_container_add(GTK_CONTAINER(frame), gtk_layout_new(nullptr, nullptr));
   gtk_widget_show_all(frame);
-  return frame;
+  return FrameOwner(frame);
 }
 NativeWindow ChildParentOf(NativeWindow frame) { return gtk_bin_get_child(GTK_BIN(frame)); }
 #endif
 
 int RunFrame() {
-  NativeWindow frame = CreateFrameWindow();
+  const FrameOwner owner = CreateFrameWindow();  // outlives the site and the channel
+  NativeWindow frame = owner.get();
 #ifdef _WIN32
   NativeWindow childParent = frame;
 #else
@@ -222,7 +211,7 @@ int RunFrame() {
   Log("frame " + std::to_string(channel->Id()));
   const std::wstring executable = QuerySystemFolders().modulePath;
   StartProcess(executable, GameProcessCommandLine(executable, channel->Id(), L"http://127.0.0.1:9/play_gamecode?frame"));
-  RunLoop();
+  RunEventLoop();
   return 0;
 }
 

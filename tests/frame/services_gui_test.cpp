@@ -23,6 +23,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #else
 #include "ui/linux/skin_image.h"
 
@@ -34,6 +36,7 @@
 namespace qm {
 namespace {
 
+using test::PumpPendingEvents;
 using test::Shell;
 using test::SleepMs;
 
@@ -49,16 +52,7 @@ bool HaveDisplay() { return Shell("xdotool getdisplaygeometry 2>/dev/null").size
 bool PumpUntil(const std::function<bool()>& pred, int timeoutMs) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (std::chrono::steady_clock::now() < end) {
-#ifdef _WIN32
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-#else
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-#endif
+    PumpPendingEvents();
     if (pred()) return true;
     SleepMs(10);
   }
@@ -80,6 +74,7 @@ std::string FirstWindow(const std::string& xdotoolSearch, int timeoutMs = 10000)
 #ifdef _WIN32
 struct TestFrame {
   HWND hwnd = nullptr;
+  UniqueHwnd owner;
   HotkeyRegistration* hotkeys = nullptr;
   CTrayIcon* tray = nullptr;
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -97,12 +92,12 @@ struct TestFrame {
     wc.lpszClassName = L"QmServicesTestFrame";
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
     RegisterClassW(&wc);
-    hwnd = CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300, 200, nullptr,
-                           nullptr, wc.hInstance, nullptr);
+    owner.reset(CreateWindowExW(0, wc.lpszClassName, title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300, 200,
+                                nullptr, nullptr, wc.hInstance, nullptr));
+    hwnd = owner.get();
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     PumpUntil([] { return false; }, 300);
   }
-  ~TestFrame() { DestroyWindow(hwnd); }
   NativeWindow native() const { return hwnd; }
 };
 #else

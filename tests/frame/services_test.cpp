@@ -16,6 +16,7 @@
 #include "frame/cache_cleaning.h"
 #include "frame/exit_prompts.h"
 #include "frame/tray_icon.h"
+#include "support/held_file.h"
 #include "support/temp_dir.h"
 #include "ui/ui_ids.h"
 
@@ -188,11 +189,11 @@ TEST(DeleteFolderContents, AFileInUseIsTracedWithItsErrorAndLeft) {
   PreparedCache cache;
   const fs::path busy = cache.root() / "Sub1" / "index.dat";
   test::WriteFile(busy, "held");
-  HANDLE held = CreateFileW(busy.wstring().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  test::HeldFile held(busy);
+  ASSERT_TRUE(held.held());
   TraceLog trace;
   ASSERT_TRUE(DeleteFolderContents(cache.folder(), trace.sink()));
-  CloseHandle(held);
+  held.LetGo();
   EXPECT_TRUE(fs::exists(busy));
   EXPECT_TRUE(fs::exists(cache.root() / "Sub1")) << "a folder that kept a file stays";
   EXPECT_FALSE(fs::exists(cache.root() / "Sub1" / "a.js"));
@@ -203,13 +204,13 @@ TEST(DeleteFolderContents, AnOpenFileIsDeletedAndItsReaderKeepsReading) {
   PreparedCache cache;
   const fs::path busy = cache.root() / "Sub1" / "record";
   test::WriteFile(busy, "held bytes");
-  FILE* held = std::fopen(busy.c_str(), "rb");
-  ASSERT_NE(held, nullptr);
+  test::HeldFile held(busy);
+  ASSERT_TRUE(held.held());
   TraceLog trace;
   ASSERT_TRUE(DeleteFolderContents(cache.folder(), trace.sink()));
   char buffer[16] = {};
-  EXPECT_EQ(std::fread(buffer, 1, 10, held), 10u);
-  std::fclose(held);
+  EXPECT_EQ(held.Read(buffer, 10), 10u);
+  held.LetGo();
   EXPECT_STREQ(buffer, "held bytes");
   EXPECT_FALSE(fs::exists(busy));
 }

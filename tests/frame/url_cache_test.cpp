@@ -43,10 +43,11 @@ std::string Fetch(const std::wstring& url) {
 bool Commit(const std::wstring& url, const std::string& text) {
   wchar_t file[MAX_PATH] = {};
   if (!CreateUrlCacheEntryW(url.c_str(), 0, L"css", file, 0)) return false;
-  HANDLE out = CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD written = 0;
-  WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(out);
+  {
+    const UniqueFileHandle out(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    DWORD written = 0;
+    WriteFile(out.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  }
   FILETIME never{};
   return CommitUrlCacheEntryW(url.c_str(), file, never, never, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr, nullptr);
 }

@@ -44,40 +44,9 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-// /page sets the session cookie and pulls in a large cacheable script;
-// /check records the Cookie header it got in the file named on the command
-// line.
-const char kServer[] = R"(
-import http.server, sys, os
-record = sys.argv[2]
-class Handler(http.server.BaseHTTPRequestHandler):
-    def log_message(self, *args): pass
-    def answer(self, body, headers):
-        self.send_response(200)
-        for k, v in headers: self.send_header(k, v)
-        self.send_header('Content-Length', str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-    def do_GET(self):
-        if self.path == '/page':
-            self.answer(b'<html><body>game<script src="/game.js"></script></body></html>',
-                        [('Content-Type', 'text/html'), ('Cache-Control', 'max-age=86400'),
-                         ('Set-Cookie', 'session=abc123; Max-Age=86400; Path=/')])
-        elif self.path == '/game.js':
-            self.answer(b'var game = "' + b'x' * 40000 + b'";',
-                        [('Content-Type', 'application/javascript'), ('Cache-Control', 'max-age=86400')])
-        elif self.path == '/check':
-            open(record + '.tmp', 'w').write(self.headers.get('Cookie') or 'none')
-            os.rename(record + '.tmp', record)
-            self.answer(b'<html><body>checked</body></html>',
-                        [('Content-Type', 'text/html'), ('Cache-Control', 'no-store')])
-        else:
-            self.send_error(404)
-server = http.server.HTTPServer(('127.0.0.1', 0), Handler)
-open(sys.argv[1] + '.tmp', 'w').write(str(server.server_address[1]))
-os.rename(sys.argv[1] + '.tmp', sys.argv[1])
-server.serve_forever()
-)";
+
+// The site behind the pages (tests/frame/cache_site.py).
+const char kCacheSite[] = QM_CACHE_SITE;
 
 std::string NextToSelf(const std::string& name) {
   const std::string self = fs::read_symlink("/proc/self/exe").string();
@@ -154,10 +123,9 @@ class GameProcessOnScreen : public testing::Test {
  protected:
   void SetUp() override {
     if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no display for the engine";
-    test::WriteFile(dir.path() / "server.py", kServer);
     const fs::path portFile = dir.path() / "port";
     server = std::make_unique<Child>(
-        std::vector<std::string>{"python3", (dir.path() / "server.py").string(), portFile.string(), cookieFile.string()});
+        std::vector<std::string>{"python3", std::string(kCacheSite), portFile.string(), cookieFile.string()});
     ASSERT_TRUE(server->started());
     for (int i = 0; i < 100 && !fs::exists(portFile); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     url = "http://127.0.0.1:" + test::ReadFile(portFile);

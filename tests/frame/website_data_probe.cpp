@@ -39,13 +39,14 @@ struct Probe {
 
 gboolean OnCommand(GIOChannel* input, GIOCondition, gpointer data) {
   auto* probe = static_cast<Probe*>(data);
-  gchar* line = nullptr;
-  if (g_io_channel_read_line(input, &line, nullptr, nullptr, nullptr) != G_IO_STATUS_NORMAL) {
+  gchar* read = nullptr;
+  const GIOStatus status = g_io_channel_read_line(input, &read, nullptr, nullptr, nullptr);
+  const qm::GMemoryPtr<gchar> line(read);
+  if (status != G_IO_STATUS_NORMAL) {
     gtk_main_quit();  // the test has gone; the watch's owner removes it
     return G_SOURCE_CONTINUE;
   }
-  const std::string command = g_strstrip(line);
-  g_free(line);
+  const std::string command = g_strstrip(line.get());
   if (command == "check") probe->view->Navigate(qm::WideFromUtf8(probe->url + "/check"));
   return G_SOURCE_CONTINUE;
 }

@@ -9,7 +9,7 @@
 #include "install/file_times.h"
 #include "install/install_fixture.h"
 #include "install/zip_archive.h"
-#include "install/zip_output.h"
+#include "install/zip_times.h"
 #include "platform/files.h"
 #include "platform/resources.h"
 #include "support/temp_dir.h"

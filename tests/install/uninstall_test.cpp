@@ -20,6 +20,7 @@
 #include "install/recycle_bin.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "support/held_file.h"
 #include "support/temp_dir.h"
 
 namespace qm::test {
@@ -122,21 +123,12 @@ TEST_F(Uninstall, TheInstalledExecutableGoesOnceTheConfirmationRunLetsGo) {
   const PathComposer paths = InstallLauncher();
   WriteFile(FsPath(paths.UpdateLog()), "log");
   const std::wstring installed = paths.InstalledExecutable();
-#ifdef _WIN32
-  HANDLE held = CreateFileW(installed.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-#else
-  FILE* held = std::fopen(Utf8FromWide(installed).c_str(), "rb");
-  ASSERT_NE(held, nullptr);
-#endif
+  test::HeldFile held(FsPath(installed), test::HeldFile::Sharing::kReaders);
+  ASSERT_TRUE(held.held());
   RunUninstallConfirmation([](const std::wstring&, const std::wstring&) { return kAnswerOk; },
                            FoldersRunning(installed));
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-#ifdef _WIN32
-  CloseHandle(held);
-#else
-  std::fclose(held);
-#endif
+  held.LetGo();
   const std::wstring portalFolder = QuerySystemFolders().programs + Sep() + L"Tarnwick";
   ASSERT_TRUE(WaitFor([&] { return !PathExists(portalFolder); }));
   EXPECT_FALSE(PathExists(installed));

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -85,7 +86,8 @@ double CommonestColourShare(const Picture& picture) {
       const Picture::Px p = picture.At(x, y);
       most = std::max(most, ++counts[(p.r << 16) | (p.g << 8) | p.b]);
     }
-  return picture.width * picture.height ? static_cast<double>(most) / (picture.width * picture.height) : 1;
+  const int pixels = picture.width * picture.height;
+  return pixels > 0 ? static_cast<double>(most) / pixels : 1;
 }
 
 // How many of the picture's pixels are light (text, glyphs, the page's gold).
@@ -110,6 +112,63 @@ std::vector<std::pair<int, int>> UnnamedLauncherWindowSizes() {
     sizes.emplace_back(ShellValue(g, "WIDTH"), ShellValue(g, "HEIGHT"));
   }
   return sizes;
+}
+
+// How many of the picture's pixels have the version label's gold (a warm
+// colour clearly above the black desktop behind the picture's cut corner).
+int GoldPixels(const Picture& picture) {
+  int gold = 0;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const Picture::Px p = picture.At(x, y);
+      if (p.r > 60 && p.r > p.b + 25 && p.g > p.b) ++gold;
+    }
+  return gold;
+}
+
+// The number of pixels that differ clearly between two pictures of one size.
+int ChangedPixels(const Picture& before, const Picture& after) {
+  if (before.width != after.width || before.height != after.height) return -1;
+  int changed = 0;
+  for (int y = 0; y < before.height; ++y)
+    for (int x = 0; x < before.width; ++x) {
+      const Picture::Px a = before.At(x, y), b = after.At(x, y);
+      if (std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 60) ++changed;
+    }
+  return changed;
+}
+
+// The launcher's visible window without a name at the dialog's size.
+std::optional<Placed> FindDialog() {
+  std::istringstream ids(Shell("xdotool search --onlyvisible --class Quellmoor 2>/dev/null"));
+  for (std::string id; ids >> id;) {
+    const std::string name = Shell("xdotool getwindowname " + id + " 2>/dev/null");
+    if (name.find_first_not_of(" \n") != std::string::npos) continue;
+    const std::string g = Shell("xdotool getwindowgeometry --shell " + id);
+    Placed p{id, ShellValue(g, "X"), ShellValue(g, "Y"), ShellValue(g, "WIDTH"), ShellValue(g, "HEIGHT")};
+    if (p.width == kDialogWidth && p.height == kDialogHeight) return p;
+  }
+  return std::nullopt;
+}
+
+// Places on the login page (page pixels, from the page's top-left corner):
+// the account and password fields, the second server (寒霜二区), the
+// "进入游戏" button and the message line under it.
+struct PagePoint {
+  int x, y;
+};
+constexpr PagePoint kAccountField{540, 81};
+constexpr PagePoint kPasswordField{540, 127};
+constexpr PagePoint kSecondServer{580, 221};
+constexpr PagePoint kPlayButton{517, 342};
+constexpr int kMessageTop = 366, kMessageHeight = 24;
+
+// Presses the left button at a point of the page whose top-left corner lies
+// at (pageX, pageY) on the screen.
+void ClickPage(int pageX, int pageY, PagePoint point) {
+  Shell("xdotool mousemove --sync " + std::to_string(pageX + point.x) + " " + std::to_string(pageY + point.y) +
+        " click 1");
+  SleepMs(300);
 }
 
 void Screenshot(const std::string& name) {
@@ -223,8 +282,9 @@ TEST_F(LoginOnScreen, WindowIsThePictureCentredAndClosesOnlyThroughThePrompt) {
   EXPECT_GT(LightPixels(close), 15);
   const auto sizes = UnnamedLauncherWindowSizes();
   EXPECT_NE(std::find(sizes.begin(), sizes.end(), std::pair{kDialogWidth, kDialogHeight}), sizes.end());
-  for (const auto& [width, height] : sizes)
+  for (const auto& [width, height] : sizes) {
     if (width == kDialogWidth) EXPECT_EQ(height, kDialogHeight);
+  }
 
   // Escape and Enter on the window end nothing.
   Shell("xdotool windowactivate --sync " + window->id + " key Escape key Return");
@@ -247,6 +307,131 @@ TEST_F(LoginOnScreen, WindowIsThePictureCentredAndClosesOnlyThroughThePrompt) {
   ASSERT_TRUE(prompt);
   Shell("xdotool windowactivate --sync " + prompt->id + " key Return");
   EXPECT_EQ(WaitExit(10000), 0) << Errors();
+}
+
+// The executable's version is drawn into the face at the window's bottom
+// right corner, where the picture itself is fully transparent: whatever gold
+// shows there is the label.
+TEST_F(LoginOnScreen, VersionLabelIsPartOfTheFace) {
+  StartLauncher();
+  const std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  SleepMs(800);
+  const Picture label = Capture(qm::test::Placed{"", window->x + window->width - 60, window->y + window->height - 33, 60, 31},
+                                "login-version-label");
+  ASSERT_TRUE(label.valid());
+  EXPECT_GT(GoldPixels(label), 15);
+  // The rest of the cut corner, left of the label's box, stays the desktop.
+  const Picture beside = Capture(qm::test::Placed{"", window->x + window->width - 120, window->y + window->height - 33, 50, 31},
+                                 "login-version-label-beside");
+  ASSERT_TRUE(beside.valid());
+  EXPECT_EQ(GoldPixels(beside), 0);
+}
+
+// A player at the keyboard and mouse: typing goes into the page's fields,
+// Enter submits the page's form (and the page answers), Escape ends nothing,
+// Space is typed into a field, the window drags the dialog along, and
+// "进入游戏" ends the login with the game URL that the portal never served.
+TEST_F(LoginOnScreen, TypingIntoThePageLogsInThroughTheDialog) {
+  StartLauncher();
+  const std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  ASSERT_TRUE(WaitFor([] { return Count("path=/getClientVersion.php") == 1; }, 30000)) << Errors();
+  int pageX = window->x + kDialogLeft, pageY = window->y + kDialogTop + kPageTop;
+  const auto pageArea = [&] { return qm::test::Placed{"", pageX, pageY, kDialogWidth, kDialogHeight - kPageTop}; };
+  const auto messageArea = [&] { return qm::test::Placed{"", pageX + 356, pageY + kMessageTop, 322, kMessageHeight}; };
+  Picture page;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        page = Capture(pageArea(), "login-typing-1-page");
+        return page.valid() && CommonestColourShare(page) < 0.5;
+      },
+      20000));
+
+  // The account, then Enter in the incomplete form: the page says what is
+  // missing, nothing is sent, the dialog stays.
+  ClickPage(pageX, pageY, kAccountField);
+  Shell("xdotool type --delay 60 demo");
+  SleepMs(300);
+  const Picture quietMessage = Capture(messageArea(), "login-typing-2-account");
+  Shell("xdotool key Return");
+  SleepMs(800);
+  const Picture saidMessage = Capture(messageArea(), "login-typing-3-enter-message");
+  Screenshot("login-typing-3-enter");
+  EXPECT_GT(ChangedPixels(quietMessage, saidMessage), 20);
+  EXPECT_EQ(Count("path=/qmr/login"), 0);
+  EXPECT_EQ(WaitExit(100), -1);
+  ASSERT_TRUE(FindDialog());
+
+  // Escape ends nothing and closes nothing.
+  Shell("xdotool key Escape");
+  SleepMs(600);
+  EXPECT_EQ(WaitExit(100), -1);
+  EXPECT_TRUE(FindDialog());
+  EXPECT_TRUE(FindWindow(kTitle, 1000));
+  Screenshot("login-typing-4-escape");
+
+  ClickPage(pageX, pageY, kPasswordField);
+  Shell("xdotool type --delay 60 secret");
+
+  // Dragging the window by its picture (left of the dialog) brings the
+  // dialog along to the same place in the window.
+  const int grabX = window->x + 200, grabY = window->y + 400;
+  Shell("xdotool mousemove --sync " + std::to_string(grabX) + " " + std::to_string(grabY) + " mousedown 1");
+  for (int step = 1; step <= 8; ++step) {
+    Shell("xdotool mousemove --sync " + std::to_string(grabX - 10 * step) + " " + std::to_string(grabY - 8 * step));
+    SleepMs(50);
+  }
+  Shell("xdotool mouseup 1");
+  SleepMs(800);
+  const std::optional<Placed> moved = FindWindow(kTitle, 2000);
+  ASSERT_TRUE(moved);
+  EXPECT_NE(moved->x, window->x);
+  EXPECT_NE(moved->y, window->y);
+  std::optional<Placed> dialog;
+  WaitFor(
+      [&] {
+        dialog = FindDialog();
+        return dialog && dialog->x == moved->x + kDialogLeft && dialog->y == moved->y + kDialogTop;
+      },
+      3000);
+  ASSERT_TRUE(dialog);
+  EXPECT_EQ(dialog->x - moved->x, kDialogLeft);
+  EXPECT_EQ(dialog->y - moved->y, kDialogTop);
+  Screenshot("login-typing-5-dragged");
+  pageX = moved->x + kDialogLeft;
+  pageY = moved->y + kDialogTop + kPageTop;
+
+  // A space typed into the account reaches the page, which refuses such an
+  // account: nothing is sent. (Were the space dropped, "demo" would log in.)
+  ClickPage(pageX, pageY, kSecondServer);
+  ClickPage(pageX, pageY, kAccountField);
+  Shell("xdotool key ctrl+a");
+  Shell("xdotool type --delay 60 'de mo'");
+  ClickPage(pageX, pageY, kPlayButton);
+  SleepMs(800);
+  Screenshot("login-typing-6-space-in-account");
+  EXPECT_EQ(Count("path=/qmr/login"), 0);
+  EXPECT_EQ(WaitExit(100), -1);
+
+  // Ctrl+A selects the field's text, which the account then replaces; Tab
+  // moves on to the password field; "进入游戏" logs in.
+  ClickPage(pageX, pageY, kAccountField);
+  Shell("xdotool key ctrl+a");
+  Shell("xdotool type --delay 60 demo");
+  Shell("xdotool key Tab");
+  SleepMs(300);
+  Screenshot("login-typing-7-account-fixed");
+  ClickPage(pageX, pageY, kPlayButton);
+  ASSERT_EQ(WaitExit(20000), 0) << Errors();
+  const std::string errors = Errors();
+  const auto at = errors.find("game URL: ");
+  ASSERT_NE(at, std::string::npos) << errors;
+  const std::string url = errors.substr(at + 10, errors.find('\n', at) - at - 10);
+  EXPECT_EQ(url, kBase + "/qmr/play_gamecode/svname/%E5%AF%92%E9%9C%9C%E4%BA%8C%E5%8C%BA/?uid=demo");
+  EXPECT_EQ(Count("path=/qmr/login"), 1);
+  EXPECT_EQ(Count("prefix=/qmr/play_gamecode"), 0);
+  EXPECT_NE(Get("/control/sessions").find(" demo 寒霜二区"), std::string::npos) << Get("/control/sessions");
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/owners.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -30,11 +31,10 @@ void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)
 // Runs a shell command and returns its standard output.
 std::string Shell(const std::string& command) {
   std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
+  if (const ProcessPipePtr pipe{popen(command.c_str(), "r")}) {
     char buffer[4096];
     size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-    pclose(pipe);
+    while ((n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
   }
   return out;
 }

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/win32/owners.h"
 #include "support/temp_dir.h"
 
 namespace qm::test {
@@ -17,15 +18,15 @@ ChildResult RunChild(const std::wstring& program, const std::wstring& commandLin
                       nullptr, nullptr, &startup, &info)) {
     return result;
   }
-  if (WaitForSingleObject(info.hProcess, static_cast<DWORD>(timeoutSeconds) * 1000) != WAIT_OBJECT_0) {
-    TerminateProcess(info.hProcess, 255);
-    WaitForSingleObject(info.hProcess, 5000);
+  const UniqueHandle thread(info.hThread);
+  const UniqueHandle process(info.hProcess);
+  if (WaitForSingleObject(process.get(), static_cast<DWORD>(timeoutSeconds) * 1000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.get(), 255);
+    WaitForSingleObject(process.get(), 5000);
   }
   DWORD code = 0;
-  GetExitCodeProcess(info.hProcess, &code);
+  GetExitCodeProcess(process.get(), &code);
   result.exitCode = static_cast<int>(code);
-  CloseHandle(info.hThread);
-  CloseHandle(info.hProcess);
   return result;
 }
 

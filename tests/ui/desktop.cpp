@@ -21,6 +21,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "platform/linux/owners.h"
 extern char** environ;
 #endif
 
@@ -28,19 +30,23 @@ namespace qm::test {
 
 void SleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
+void PumpPendingEvents() {
+#ifdef _WIN32
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+#else
+  while (g_main_context_iteration(nullptr, FALSE)) {
+  }
+#endif
+}
+
 void PumpEvents(int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   do {
-#ifdef _WIN32
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-#else
-    while (g_main_context_iteration(nullptr, FALSE)) {
-    }
-#endif
+    PumpPendingEvents();
     SleepMs(5);
   } while (std::chrono::steady_clock::now() < end);
 }
@@ -207,17 +213,9 @@ std::string ReadHostFile(const std::string& hostPath) {
   return out.str();
 }
 
-namespace {
-
-struct PipeCloser {
-  void operator()(FILE* pipe) const { pclose(pipe); }
-};
-
-}  // namespace
-
 std::string Shell(const std::string& command) {
   std::string out;
-  const std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
+  const ProcessPipePtr pipe(popen(command.c_str(), "r"));
   if (!pipe) return out;
   char buffer[4096];
   size_t n;

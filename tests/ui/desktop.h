@@ -33,6 +33,10 @@ class BackgroundChild {
 
 void SleepMs(int ms);
 
+// Handles the window system's events of this process that have arrived,
+// without waiting for more.
+void PumpPendingEvents();
+
 // Handles the window system's events of this process for ms milliseconds
 // (for tests that drive windows of their own process).
 void PumpEvents(int ms);

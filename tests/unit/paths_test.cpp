@@ -74,6 +74,97 @@ TEST(Paths, MissingRowComposesWithEmptyText) {
   EXPECT_EQ(p.SettingsFile(), p.DataFolder());
 }
 
+// One row of the helper table: a style, the input(s) and what each helper
+// makes of them.
+struct JoinCase {
+  const PathStyle* style;
+  std::wstring folder;
+  std::wstring name;
+  std::wstring joined;
+};
+
+TEST(Paths, JoinPutsExactlyOneSeparatorBetween) {
+  const JoinCase cases[] = {
+      {&kWindowsPathStyle, L"C:\\a", L"b.exe", L"C:\\a\\b.exe"},
+      {&kWindowsPathStyle, L"C:\\a\\", L"b.exe", L"C:\\a\\b.exe"},
+      {&kWindowsPathStyle, L"C:\\a\\", L"\\b.exe", L"C:\\a\\b.exe"},
+      {&kWindowsPathStyle, L"C:\\a//", L"/b", L"C:\\a\\b"},
+      {&kWindowsPathStyle, L"C:\\", L"b", L"C:\\b"},
+      {&kWindowsPathStyle, L"C:\\a", L"\\korvo_v1\\qmr\\", L"C:\\a\\korvo_v1\\qmr\\"},
+      {&kWindowsPathStyle, L"C:\\a", L"", L"C:\\a\\"},
+      {&kWindowsPathStyle, L"", L"\\kvqmrtmp.exe", L"\\kvqmrtmp.exe"},
+      {&kLinuxPathStyle, L"/home/u", L"b", L"/home/u/b"},
+      {&kLinuxPathStyle, L"/home/u///", L"//b", L"/home/u/b"},
+      {&kLinuxPathStyle, L"/", L"b", L"/b"},
+      {&kLinuxPathStyle, L"/", L"/b", L"/b"},
+      {&kLinuxPathStyle, L"a", L"b\\c", L"a/b\\c"},  // a backslash is part of a Linux name
+      {&kLinuxPathStyle, L"", L"b", L"b"},
+  };
+  for (const JoinCase& c : cases) {
+    EXPECT_EQ(JoinPath(c.folder, c.name, *c.style), c.joined) << c.folder << L" + " << c.name;
+  }
+}
+
+struct SplitCase {
+  const PathStyle* style;
+  std::wstring path;
+  std::wstring parent;
+  std::wstring fileName;
+  std::wstring withoutTrailing;
+};
+
+TEST(Paths, ParentFileNameAndTrailingSeparator) {
+  const SplitCase cases[] = {
+      {&kWindowsPathStyle, L"C:\\a\\b.exe", L"C:\\a", L"b.exe", L"C:\\a\\b.exe"},
+      {&kWindowsPathStyle, L"C:\\a\\b\\", L"C:\\a", L"", L"C:\\a\\b"},
+      {&kWindowsPathStyle, L"C:\\a/b.exe", L"C:\\a", L"b.exe", L"C:\\a/b.exe"},
+      {&kWindowsPathStyle, L"C:\\a\\\\b.exe", L"C:\\a", L"b.exe", L"C:\\a\\\\b.exe"},
+      {&kWindowsPathStyle, L"C:\\b.exe", L"C:\\", L"b.exe", L"C:\\b.exe"},
+      {&kWindowsPathStyle, L"C:\\", L"C:\\", L"", L"C:\\"},  // a root is its own parent
+      {&kWindowsPathStyle, L"b.exe", L"", L"b.exe", L"b.exe"},
+      {&kWindowsPathStyle, L"", L"", L"", L""},
+      {&kLinuxPathStyle, L"/opt/q/Quellmoor", L"/opt/q", L"Quellmoor", L"/opt/q/Quellmoor"},
+      {&kLinuxPathStyle, L"/opt/q//", L"/opt", L"", L"/opt/q"},
+      {&kLinuxPathStyle, L"/a", L"/", L"a", L"/a"},
+      {&kLinuxPathStyle, L"/", L"/", L"", L"/"},
+      {&kLinuxPathStyle, L"a\\b", L"", L"a\\b", L"a\\b"},
+      {&kLinuxPathStyle, L"Quellmoor", L"", L"Quellmoor", L"Quellmoor"},
+  };
+  for (const SplitCase& c : cases) {
+    EXPECT_EQ(ParentPath(c.path, *c.style), c.parent) << c.path;
+    EXPECT_EQ(PathFileName(c.path, *c.style), c.fileName) << c.path;
+    EXPECT_EQ(WithoutTrailingSeparator(c.path, *c.style), c.withoutTrailing) << c.path;
+  }
+}
+
+TEST(Paths, NativeSeparatorsTurnOnlyBackslashes) {
+  EXPECT_EQ(NativeSeparators(L"\\korvo_v1\\qmr\\", kLinuxPathStyle), L"/korvo_v1/qmr/");
+  EXPECT_EQ(NativeSeparators(L"res//systemset.ini", kLinuxPathStyle), L"res//systemset.ini");
+  EXPECT_EQ(NativeSeparators(L"\\korvo_v1\\qmr\\", kWindowsPathStyle), L"\\korvo_v1\\qmr\\");
+  EXPECT_EQ(NativeSeparators(L"res//systemset.ini", kWindowsPathStyle), L"res//systemset.ini");
+}
+
+TEST(Paths, ShortcutNamesAndFoldersBesideTheExecutable) {
+  const PathComposer windows({L"C:\\AppData", L"C:\\Desktop", L"C:\\Programs", L"D:\\g\\Quellmoor.exe"}, Rows(),
+                             kWindowsPathStyle);
+  EXPECT_EQ(windows.DesktopShortcutName(), L"Tarnwick《Quellmoor》.lnk");
+  EXPECT_EQ(windows.ProgramShortcutName(), L"Quellmoor.lnk");
+  EXPECT_EQ(windows.UninstallShortcutName(), L"卸载-TarnwickQuellmoor.lnk");
+  EXPECT_EQ(windows.PortalMenuFolder(), L"C:\\Programs\\Tarnwick");
+  EXPECT_EQ(windows.DataParentFolder(), L"C:\\AppData\\korvo_v1");
+  EXPECT_EQ(windows.InstallSubFolder(), L"\\korvo_v1\\qmr\\");
+  EXPECT_EQ(windows.ResFolderBeside(windows.InstalledExecutable()), L"C:\\AppData\\korvo_v1\\qmr\\res");
+  EXPECT_EQ(windows.UninstallIconBeside(L"C:\\i\\Quellmoor.exe"), L"C:\\i\\res\\uninstall.ico");
+
+  const PathComposer posix({L"/d", L"/desk", L"/d/applications", L"/opt/q/Quellmoor"}, Rows(), kLinuxPathStyle);
+  EXPECT_EQ(posix.DesktopShortcutName(), L"Tarnwick《Quellmoor》.desktop");
+  EXPECT_EQ(posix.PortalMenuFolder(), L"/d/applications/Tarnwick");
+  EXPECT_EQ(posix.DataParentFolder(), L"/d/korvo_v1");
+  EXPECT_EQ(posix.InstallSubFolder(), L"/korvo_v1/qmr/");
+  EXPECT_EQ(posix.ResFolderBeside(L"/opt/q/Quellmoor"), L"/opt/q/res");
+  EXPECT_EQ(posix.UninstallIconBeside(L"/Quellmoor"), L"/res/uninstall.ico");
+}
+
 TEST(Paths, RealStringTableHasEveryRow) {
   for (unsigned row : {102u, 105u, 107u, 109u, 114u, 116u, 117u, 118u, 119u, 120u, 124u, 125u, 191u, 192u, 197u}) {
     EXPECT_FALSE(LoadStringRow(row).empty()) << row;

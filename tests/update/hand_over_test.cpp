@@ -11,6 +11,7 @@
 #include "platform/paths.h"
 #include "base/text.h"
 #include "platform/files.h"
+#include "support/held_file.h"
 #include "support/temp_dir.h"
 #include "update/test_portal.h"
 #include "update/update_log_lines.h"
@@ -73,14 +74,21 @@ class HandOver : public ::testing::Test {
     fs::copy_file(FsPath(build), FsPath(target), fs::copy_options::overwrite_existing);
   }
 
+  // The old build installed, the new one staged as the download: the state
+  // a hand-over starts from. Returns the staged file.
+  std::wstring StageUpdateOverOldBuild() {
+    Install(oldBuild_, installed_);
+    const std::wstring staged = CurrentPaths().DownloadedUpdate();
+    Install(newBuild_, staged);
+    return staged;
+  }
+
   test::TestPortal portal_{QM_PORTAL_FILES, "1.0.2.0", Utf8FromWide(kLauncherName)};
   std::wstring installed_, oldBuild_, newBuild_;
 };
 
 TEST_F(HandOver, CopiesItselfOverTheInstalledLauncherAndStartsIt) {
-  Install(oldBuild_, installed_);
-  const std::wstring staged = CurrentPaths().DownloadedUpdate();
-  Install(newBuild_, staged);
+  const std::wstring staged = StageUpdateOverOldBuild();
   EXPECT_EQ(test::RunChild(staged, L"-d " + installed_).exitCode, 0);
   std::wstring md5;
   ASSERT_TRUE(GetFileMd5(newBuild_, md5));
@@ -131,14 +139,13 @@ TEST_F(HandOver, TheShippedLauncherTakesTheHandOverLine) {
 
 #ifdef _WIN32
 TEST_F(HandOver, AnInstalledFileHeldOpenIsLoggedWithTheSharingViolation) {
-  Install(oldBuild_, installed_);
-  const std::wstring staged = CurrentPaths().DownloadedUpdate();
-  Install(newBuild_, staged);
-  HANDLE held = CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const std::wstring staged = StageUpdateOverOldBuild();
+  // Held as a launcher that has not let go of its file yet holds it.
+  test::HeldFile held(FsPath(installed_));
+  ASSERT_TRUE(held.held());
   EXPECT_EQ(test::RunChild(staged, L"-d " + installed_).exitCode, 0);
   const Lines lines = WaitForLogLines(7);
-  CloseHandle(held);
+  held.LetGo();
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], L"Update failure.Error Code:32");
   EXPECT_EQ(lines[1], L"=====================");
@@ -150,14 +157,12 @@ TEST_F(HandOver, AnInstalledFileHeldOpenIsLoggedWithTheSharingViolation) {
 TEST_F(HandOver, AnInstalledFileLetGoWithinTheRetryIsReplaced) {
   // The launcher that started the hand-over holds its file for a moment
   // after it ended; here for about a second.
-  Install(oldBuild_, installed_);
-  const std::wstring staged = CurrentPaths().DownloadedUpdate();
-  Install(newBuild_, staged);
-  HANDLE held = CreateFileW(installed_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  std::thread letGo([held] {
+  const std::wstring staged = StageUpdateOverOldBuild();
+  test::HeldFile held(FsPath(installed_));
+  ASSERT_TRUE(held.held());
+  std::thread letGo([&held] {
     std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    CloseHandle(held);
+    held.LetGo();
   });
   const auto started = std::chrono::steady_clock::now();
   const int exitCode = test::RunChild(staged, L"-d " + installed_).exitCode;

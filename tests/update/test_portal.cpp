@@ -2,6 +2,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/owners.h"
 #else
 #include <signal.h>
 #include <spawn.h>
@@ -67,8 +69,9 @@ long StartServer(const std::vector<std::string>& args) {
   if (!CreateProcessW(program.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
     return -1;
   }
-  if (info.hThread) CloseHandle(info.hThread);
-  if (info.hProcess) CloseHandle(info.hProcess);
+  // The server runs on by itself; its handles are not needed here.
+  const UniqueHandle thread(info.hThread);
+  const UniqueHandle process(info.hProcess);
   return 0;
 #else
   std::vector<std::string> all{QM_DEMO_PORTAL};

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/owners.h"
 #include "support/temp_dir.h"
 
 namespace qm {
@@ -44,8 +45,9 @@ TEST(LauncherResources, VersionRecord) {
 }
 
 TEST(LauncherResources, ManifestAndStringTable) {
-  HMODULE module = LoadLibraryExW(test::LauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-  ASSERT_NE(module, nullptr);
+  const UniqueHModule owned(LoadLibraryExW(test::LauncherPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+  ASSERT_TRUE(owned);
+  const HMODULE module = owned.get();
   HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
   ASSERT_NE(manifest, nullptr);
   const std::string text(static_cast<const char*>(LockResource(LoadResource(module, manifest))),
@@ -56,7 +58,6 @@ TEST(LauncherResources, ManifestAndStringTable) {
   EXPECT_NE(FindResourceExW(module, MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(107 / 16 + 1),
                             MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)),
             nullptr);
-  FreeLibrary(module);
 }
 
 }  // namespace

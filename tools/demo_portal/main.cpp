@@ -453,7 +453,7 @@ int main(int argc, char** argv) {
       std::lock_guard<std::mutex> lock(state.mutex);
       state.sessions[id] = Session{form.account, form.server, LocalClockTime()};
     }
-    res.set_header("Set-Cookie", "qm_session=" + id + "; Path=/; Max-Age=86400; HttpOnly; SameSite=Lax");
+    res.set_header("Set-Cookie", "qm_session=" + id + "; Path=/; HttpOnly; Max-Age=86400; SameSite=Lax");
     const std::string remember = req.get_param_value("remember");
     if (!remember.empty() && remember != "0") {
       res.set_header("Set-Cookie", "qm_account=" + portal::EncodeUriComponent(form.account) +

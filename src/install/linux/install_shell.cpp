@@ -17,6 +17,7 @@
 #include "install/key_file.h"
 #include "platform/files.h"
 #include "platform/linux/owners.h"
+#include "platform/linux/xdg_folders.h"
 
 namespace qm {
 
@@ -31,16 +32,6 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-std::string DataHome() {
-  const std::string dir = Env("XDG_DATA_HOME");
-  return dir.empty() ? Env("HOME") + "/.local/share" : dir;
-}
-
-std::string ConfigHome() {
-  const std::string dir = Env("XDG_CONFIG_HOME");
-  return dir.empty() ? Env("HOME") + "/.config" : dir;
-}
-
 // Machine-wide: a folder only root may write. QM_UNINSTALL_ENTRY_ROOT moves it
 // (the tests, which run as root, point it into their scratch area).
 std::string EntryRoot() {
@@ -50,7 +41,7 @@ std::string EntryRoot() {
 
 std::string EntryFile(const std::wstring& name) { return EntryRoot() + "/" + Utf8FromWide(name) + ".entry"; }
 
-std::string ProfileFile() { return ConfigHome() + "/Quellmoor/profile.conf"; }
+std::string ProfileFile() { return XdgConfigHome() + "/Quellmoor/profile.conf"; }
 
 std::vector<keyfile::Group> ReadGroups(const std::string& file) {
   const auto bytes = ReadFileBytes(WideFromUtf8(file));
@@ -131,7 +122,7 @@ bool DeleteWithShell(const std::wstring& path) {
   if (lstat(item.c_str(), &info) != 0 || item == item.root_path()) return false;
 
   // The Trash is private to its user.
-  const fs::path trash = fs::path(DataHome()) / "Trash";
+  const fs::path trash = fs::path(XdgDataHome()) / "Trash";
   if (!fs::exists(trash)) {
     fs::create_directories(trash, ec);
     fs::permissions(trash, fs::perms::owner_all, fs::perm_options::replace, ec);

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <thread>
 
+#include "base/paths.h"
 #include "platform/win32/owners.h"
 
 namespace qm {
@@ -25,19 +26,6 @@ constexpr wchar_t kUninstallKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersi
 constexpr REGSAM kEntryAccess = KEY_ALL_ACCESS | KEY_WOW64_64KEY;  // 0xF013F
 constexpr wchar_t kProfileKey[] = L"Software\\Quellmoor\\Quellmoor";
 
-// COM for the calling thread for the length of one shell call. A thread that
-// already has an apartment keeps it; the count stays balanced.
-class ComScope {
- public:
-  ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-  ~ComScope() {
-    if (SUCCEEDED(result_)) CoUninitialize();
-  }
-
- private:
-  HRESULT result_;
-};
-
 bool SetString(HKEY key, const std::wstring& name, const std::wstring& value) {
   // Each value is stored with its terminating zero.
   return RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
@@ -47,7 +35,7 @@ bool SetString(HKEY key, const std::wstring& name, const std::wstring& value) {
 }  // namespace
 
 bool SaveShortcut(const std::wstring& linkPath, const ShortcutFacts& facts) {
-  ComScope com;
+  ComInitialization com;  // for the length of this shell call
   ComPtr<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) return false;
   ComPtr<IPersistFile> file;
@@ -62,7 +50,7 @@ bool SaveShortcut(const std::wstring& linkPath, const ShortcutFacts& facts) {
 
 std::optional<ShortcutFacts> ReadShortcut(const std::wstring& linkPath) {
   if (GetFileAttributesW(linkPath.c_str()) == INVALID_FILE_ATTRIBUTES) return std::nullopt;
-  ComScope com;
+  ComInitialization com;  // for the length of this shell call
   ComPtr<IShellLinkW> link;
   if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&link)))) {
     return std::nullopt;
@@ -125,8 +113,8 @@ bool DeleteFileWhenFree(const std::wstring& path) {
 
 void NotifyShellDeleted(const std::wstring& path) {
   SHChangeNotify(SHCNE_RMDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, path.c_str(), nullptr);
-  const size_t last = path.rfind(L'\\');
-  const std::wstring parent = last == std::wstring::npos ? path : path.substr(0, last);
+  const std::wstring folder = ParentPath(path);
+  const std::wstring& parent = folder.empty() ? path : folder;
   SHChangeNotify(SHCNE_UPDATEDIR | SHCNE_INTERRUPT, SHCNF_PATHW | SHCNF_FLUSH, parent.c_str(), nullptr);
 }
 

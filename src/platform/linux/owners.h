@@ -7,6 +7,7 @@
 #include <glib-object.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 
 #include "base/unique_resource.h"
@@ -39,6 +40,9 @@ struct CairoSurfaceDestroy {
 struct CairoRegionDestroy {
   void operator()(cairo_region_t* region) const noexcept { cairo_region_destroy(region); }
 };
+struct PipeClose {
+  void operator()(FILE* pipe) const noexcept { ::pclose(pipe); }
+};
 
 }  // namespace owners
 
@@ -58,5 +62,7 @@ using GErrorPtr = std::unique_ptr<GError, owners::GErrorFree>;
 using CairoPtr = std::unique_ptr<cairo_t, owners::CairoDestroy>;
 using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, owners::CairoSurfaceDestroy>;
 using CairoRegionPtr = std::unique_ptr<cairo_region_t, owners::CairoRegionDestroy>;
+// The stream of a command started with popen; closing it waits for the command.
+using ProcessPipePtr = std::unique_ptr<FILE, owners::PipeClose>;
 
 }  // namespace qm

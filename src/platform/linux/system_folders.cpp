@@ -4,8 +4,9 @@
 #include <fstream>
 #include <string>
 
-#include "platform/paths.h"
 #include "base/text.h"
+#include "platform/linux/xdg_folders.h"
+#include "platform/paths.h"
 
 namespace qm {
 namespace {
@@ -15,31 +16,35 @@ std::string Env(const char* name) {
   return value ? value : "";
 }
 
-std::string Home() { return Env("HOME"); }
+}  // namespace
 
-std::string DataHome() {
-  std::string dir = Env("XDG_DATA_HOME");
-  return dir.empty() ? Home() + "/.local/share" : dir;
+std::string HomeFolder() { return Env("HOME"); }
+
+std::string XdgDataHome() {
+  const std::string dir = Env("XDG_DATA_HOME");
+  return dir.empty() ? HomeFolder() + "/.local/share" : dir;
 }
 
-std::string ConfigHome() {
-  std::string dir = Env("XDG_CONFIG_HOME");
-  return dir.empty() ? Home() + "/.config" : dir;
+std::string XdgConfigHome() {
+  const std::string dir = Env("XDG_CONFIG_HOME");
+  return dir.empty() ? HomeFolder() + "/.config" : dir;
 }
+
+namespace {
 
 // XDG_DESKTOP_DIR from user-dirs.dirs ("$HOME/Desktop" style), else ~/Desktop.
 std::string DesktopFolder() {
-  std::ifstream in(ConfigHome() + "/user-dirs.dirs");
+  std::ifstream in(XdgConfigHome() + "/user-dirs.dirs");
   std::string line;
   while (std::getline(in, line)) {
     const std::string key = "XDG_DESKTOP_DIR=";
     if (line.rfind(key, 0) != 0) continue;
     std::string value = line.substr(key.size());
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-    if (value.rfind("$HOME", 0) == 0) value = Home() + value.substr(5);
+    if (value.rfind("$HOME", 0) == 0) value = HomeFolder() + value.substr(5);
     if (!value.empty() && value.front() == '/') return value;
   }
-  return Home() + "/Desktop";
+  return HomeFolder() + "/Desktop";
 }
 
 std::string ModulePath() {
@@ -56,8 +61,8 @@ std::wstring NoTrailingSlash(std::string path) {
 }  // namespace
 
 SystemFolders QuerySystemFolders() {
-  return {NoTrailingSlash(DataHome()), NoTrailingSlash(DesktopFolder()),
-          NoTrailingSlash(DataHome() + "/applications"), WideFromUtf8(ModulePath())};
+  return {NoTrailingSlash(XdgDataHome()), NoTrailingSlash(DesktopFolder()),
+          NoTrailingSlash(XdgDataHome() + "/applications"), WideFromUtf8(ModulePath())};
 }
 
 }  // namespace qm

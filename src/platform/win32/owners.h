@@ -83,6 +83,14 @@ using UniqueHFont = UniqueResource<owners::NullTraits<HFONT, owners::DeleteGdiOb
 using UniqueHRgn = UniqueResource<owners::NullTraits<HRGN, owners::DeleteGdiObject>>;
 using UniqueHwnd = UniqueResource<owners::NullTraits<HWND, ::DestroyWindow>>;
 using UniqueHHook = UniqueResource<owners::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
+// A view of a file mapping from MapViewOfFile.
+using UniqueMappedView = UniqueResource<owners::NullTraits<LPCVOID, ::UnmapViewOfFile>>;
+// A module from LoadLibraryExW.
+using UniqueHModule = UniqueResource<owners::NullTraits<HMODULE, ::FreeLibrary>>;
+// Memory that COM or the shell allocated for the caller (item ID lists, names
+// in a STRRET), freed with CoTaskMemFree.
+template <typename T>
+using UniqueCoTaskMemory = UniqueResource<owners::NullTraits<T*, ::CoTaskMemFree>>;
 
 // A string of the automation interfaces, freed with SysFreeString.
 using UniqueBstr = UniqueResource<owners::NullTraits<BSTR, ::SysFreeString>>;
@@ -115,6 +123,22 @@ class OleInitialization {
 
  private:
   bool initialized_;
+};
+
+// COM for the calling thread (single-threaded apartment) for the owner's
+// lifetime. A thread that already has an apartment keeps it; CoUninitialize
+// balances every call that succeeded.
+class ComInitialization {
+ public:
+  ComInitialization() noexcept : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ~ComInitialization() {
+    if (SUCCEEDED(result_)) ::CoUninitialize();
+  }
+  ComInitialization(const ComInitialization&) = delete;
+  ComInitialization& operator=(const ComInitialization&) = delete;
+
+ private:
+  HRESULT result_;
 };
 
 // A window's device context from GetDC, given back with ReleaseDC.

@@ -2,16 +2,16 @@
 #include <shlobj.h>
 
 #include "platform/paths.h"
+#include "platform/win32/owners.h"
 
 namespace qm {
 namespace {
 
 std::wstring SpecialFolder(int csidl) {
   wchar_t buffer[MAX_PATH] = {};
-  LPITEMIDLIST items = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, &items)) && items) {
-    SHGetPathFromIDListW(items, buffer);
-    CoTaskMemFree(items);
+  UniqueCoTaskMemory<ITEMIDLIST> items;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, csidl, items.put())) && items) {
+    SHGetPathFromIDListW(items.get(), buffer);
   }
   return buffer;
 }

@@ -32,6 +32,9 @@ struct SourceTraits {
 struct MainLoopUnref {
   void operator()(GMainLoop* loop) const noexcept { g_main_loop_unref(loop); }
 };
+struct GdkEventFree {
+  void operator()(GdkEvent* event) const noexcept { gdk_event_free(event); }
+};
 struct FontDescriptionFree {
   void operator()(PangoFontDescription* description) const noexcept { pango_font_description_free(description); }
 };
@@ -41,6 +44,8 @@ struct FontDescriptionFree {
 using UniqueWidget = UniqueResource<owners::WidgetTraits>;
 using UniqueSource = UniqueResource<owners::SourceTraits>;
 using MainLoopPtr = std::unique_ptr<GMainLoop, owners::MainLoopUnref>;
+// An event made with gdk_event_new; freeing it gives up what it refers to.
+using GdkEventPtr = std::unique_ptr<GdkEvent, owners::GdkEventFree>;
 using FontDescriptionPtr = std::unique_ptr<PangoFontDescription, owners::FontDescriptionFree>;
 
 }  // namespace qm

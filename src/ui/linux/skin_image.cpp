@@ -143,6 +143,23 @@ std::unique_ptr<Surface> CreateSurface(int width, int height) {
   return surface;
 }
 
+std::unique_ptr<SkinImage> DrawOverImage(const SkinImage& image, const std::function<void(Canvas&)>& paint) {
+  const int width = image.Width(), height = image.Height();
+  CairoSurfacePtr copy(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width > 0 ? width : 1, height > 0 ? height : 1));
+  if (cairo_surface_status(copy.get()) != CAIRO_STATUS_SUCCESS) return nullptr;
+  {
+    CairoPtr cr(cairo_create(copy.get()));
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_surface(cr.get(), static_cast<const CairoSkinImage&>(image).surface(), 0, 0);
+    cairo_paint(cr.get());
+    cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
+    CairoCanvas canvas(cr.get());
+    paint(canvas);
+  }
+  cairo_surface_flush(copy.get());
+  return std::make_unique<CairoSkinImage>(std::move(copy));
+}
+
 int CairoSkinImage::Width() const { return SurfaceWidth(surface_.get()); }
 int CairoSkinImage::Height() const { return SurfaceHeight(surface_.get()); }
 

@@ -451,6 +451,9 @@ gboolean GtkWindowHost::OnConfigure(GtkWidget*, GdkEventConfigure* event, gpoint
   const PixelRect before = std::exchange(host->bounds_, now);
   if (now.x != before.x || now.y != before.y) host->controller_.OnMoved(now);
   if (now.width != before.width || now.height != before.height) host->controller_.OnResized({now.width, now.height});
+  // A window manager raises a window that is pressed or dragged; its owned
+  // popups come back above it (a restack also arrives here).
+  host->RaiseOwnedPopups();
   return FALSE;
 }
 

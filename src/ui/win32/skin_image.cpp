@@ -129,6 +129,27 @@ std::unique_ptr<Surface> CreateSurface(int width, int height) {
   return surface;
 }
 
+std::unique_ptr<SkinImage> DrawOverImage(const SkinImage& image, const std::function<void(Canvas&)>& paint) {
+  if (!EnsureGdiPlus()) return nullptr;
+  const INT width = image.Width(), height = image.Height();
+  auto copy = std::make_unique<Gdiplus::Bitmap>(width > 0 ? width : 1, height > 0 ? height : 1,
+                                                PixelFormat32bppPARGB);
+  if (copy->GetLastStatus() != Gdiplus::Ok) return nullptr;
+  {
+    auto graphics = std::make_unique<Gdiplus::Graphics>(copy.get());
+    if (graphics->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    graphics->SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+    graphics->DrawImage(static_cast<const GdiPlusSkinImage&>(image).image(), 0, 0, width, height);
+    graphics->SetCompositingMode(Gdiplus::CompositingModeSourceOver);
+    // Sub-pixel (ClearType) text needs an opaque background to blend with;
+    // plain grey-scale smoothing keeps the alpha of the copy right.
+    graphics->SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    GdiPlusCanvas canvas(std::move(graphics));
+    paint(canvas);
+  }
+  return std::make_unique<GdiPlusSkinImage>(std::move(copy));
+}
+
 std::unique_ptr<SkinImage> LoadSkinBitmap(unsigned id) {
   const UniqueHBitmap bitmap(static_cast<HBITMAP>(
       LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));

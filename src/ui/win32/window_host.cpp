@@ -31,8 +31,9 @@ PixelRect RectOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bot
 // offer it a second time.
 thread_local bool t_keyOffered = false;
 
-KeyPress KeyPressOf(WPARAM key) {
-  return {static_cast<int>(key), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_MENU) < 0};
+KeyPress KeyPressOf(const MSG& message) {
+  return {static_cast<int>(message.wParam), GetKeyState(VK_CONTROL) < 0, GetKeyState(VK_SHIFT) < 0,
+          GetKeyState(VK_MENU) < 0, &message};
 }
 
 class Win32WindowHost final : public WindowHost {
@@ -233,7 +234,10 @@ LRESULT Win32WindowHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSKEYDOWN:
       // A loop other than RunModal's (a system dialog's) brings keys here
       // without offering them first.
-      if (!t_keyOffered && controller_.OnKeyDown(KeyPressOf(wParam))) return 0;
+      if (!t_keyOffered) {
+        const MSG message{hwnd, msg, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};
+        if (controller_.OnKeyDown(KeyPressOf(message))) return 0;
+      }
       break;
     case WM_COMMAND:
       // Clicks of child buttons, accelerators and menus; other notifications
@@ -357,7 +361,7 @@ void Win32WindowHost::StopTimer(int id) {
 
 bool Win32WindowHost::OfferKey(const MSG& msg) {
   for (HWND hwnd = msg.hwnd; hwnd;) {
-    if (Win32WindowHost* host = HostOf(hwnd)) return host->controller_.OnKeyDown(KeyPressOf(msg.wParam));
+    if (Win32WindowHost* host = HostOf(hwnd)) return host->controller_.OnKeyDown(KeyPressOf(msg));
     if (!(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_CHILD)) break;
     hwnd = GetParent(hwnd);
   }

@@ -2,20 +2,9 @@
 
 #include <windows.h>
 
-#include "platform/error_text.h"
 #include "platform/win32/owners.h"
-#include "update/update_exception.h"
 
 namespace qm {
-
-namespace {
-
-std::wstring SystemMessage(DWORD code) {
-  const std::wstring message = SystemErrorText(code);
-  return message.empty() ? L"error " + std::to_wstring(code) : message;
-}
-
-}  // namespace
 
 std::int64_t SizeWhenWritable(const std::wstring& path) {
   const UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
@@ -23,44 +12,6 @@ std::int64_t SizeWhenWritable(const std::wstring& path) {
   if (!file) return -1;
   LARGE_INTEGER size{};
   return GetFileSizeEx(file.get(), &size) ? static_cast<std::int64_t>(size.QuadPart) : -1;
-}
-
-struct DownloadFile::Handle {
-  UniqueFileHandle file;
-};
-
-DownloadFile::DownloadFile() = default;
-// What was received is in the file also when the transfer broke off, as
-// with unbuffered writes; a failing write is not raised from here.
-DownloadFile::~DownloadFile() {
-  try {
-    Close();
-  } catch (const UpdateException&) {
-  }
-}
-
-void DownloadFile::Release() { handle_.reset(); }
-
-bool DownloadFile::Open(const std::wstring& path) {
-  Release();
-  buffered_ = 0;
-  UniqueFileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
-  handle_ = std::make_unique<Handle>(Handle{std::move(file)});
-  return true;
-}
-
-void DownloadFile::WriteThrough(const char* data, size_t size) {
-  while (size > 0) {
-    DWORD written = 0;
-    const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
-    if (!WriteFile(handle_->file.get(), data, chunk, &written, nullptr) || written == 0) {
-      throw UpdateException(SystemMessage(GetLastError()));
-    }
-    data += written;
-    size -= written;
-  }
 }
 
 bool ReplaceWithCopy(const std::wstring& source, const std::wstring& target) {

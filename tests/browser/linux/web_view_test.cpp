@@ -25,6 +25,7 @@
 #include "browser/web_view.h"
 #include "page_server.h"
 #include "platform/linux/owners.h"
+#include "ui/linux/gtk_owners.h"
 #include "support/temp_dir.h"
 
 namespace qm {
@@ -52,10 +53,9 @@ void PumpFor(int ms) { Pump(nullptr, ms); }
 
 std::string Shell(const std::string& command) {
   std::string out;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
+  if (const ProcessPipePtr pipe{popen(command.c_str(), "r")}) {
     char buffer[256];
-    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
+    while (fgets(buffer, sizeof buffer, pipe.get())) out += buffer;
   }
   return out;
 }
@@ -89,7 +89,8 @@ std::string Evaluate(GtkWidget* view, const std::string& script) {
 class TestWindow {
  public:
   TestWindow() {
-    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    owner_.reset(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    window_ = owner_.get();
     gtk_window_set_decorated(GTK_WINDOW(window_), FALSE);
     gtk_window_set_default_size(GTK_WINDOW(window_), 800, 600);
     gtk_window_move(GTK_WINDOW(window_), 0, 0);
@@ -98,7 +99,6 @@ class TestWindow {
     gtk_widget_show_all(window_);
     Pump([this] { return gtk_widget_get_mapped(window_) && gtk_widget_get_allocated_width(fixed_) == 800; }, 5000);
   }
-  ~TestWindow() { gtk_widget_destroy(window_); }
 
   GtkWidget* fixed() const { return fixed_; }
   GtkWidget* window() const { return window_; }
@@ -112,6 +112,7 @@ class TestWindow {
   }
 
  private:
+  UniqueWidget owner_;
   GtkWidget* window_;
   GtkWidget* fixed_;
 };
@@ -491,21 +492,21 @@ TEST_F(WebViewTest, ForwardedKeysReachThePageFields) {
       gdk_seat_get_keyboard(gdk_display_get_default_seat(gdk_display_get_default()));
   const auto send = [&](guint keyval) {
     for (GdkEventType type : {GDK_KEY_PRESS, GDK_KEY_RELEASE}) {
-      GdkEvent* event = gdk_event_new(type);
+      const GdkEventPtr owned(gdk_event_new(type));
+      GdkEvent* event = owned.get();
       event->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(page)));
       event->key.keyval = keyval;
       event->key.time = GDK_CURRENT_TIME;
-      GdkKeymapKey* keys = nullptr;
+      GdkKeymapKey* entries = nullptr;
       gint count = 0;
-      if (gdk_keymap_get_entries_for_keyval(keymap, keyval, &keys, &count) && count > 0)
-        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
-      g_free(keys);
+      const bool found = gdk_keymap_get_entries_for_keyval(keymap, keyval, &entries, &count);
+      const GMemoryPtr<GdkKeymapKey> keys(entries);
+      if (found && count > 0) event->key.hardware_keycode = static_cast<guint16>(keys.get()[0].keycode);
       gdk_event_set_device(event, keyboard);
       const bool used = view->ForwardKey(&event->key);
       if (type == GDK_KEY_PRESS) {
         EXPECT_TRUE(used);
       }
-      gdk_event_free(event);
       PumpFor(30);
     }
   };
@@ -586,7 +587,7 @@ TEST_F(WebViewTest, GameViewWritesTheClickLineToStandardError) {
   TempDir errors;
   const fs::path file = errors.path() / "stderr.txt";
   fflush(stderr);
-  const int saved = dup(2);
+  const UniqueFd saved(dup(2));
   {
     UniqueFd out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600));
     dup2(out.get(), 2);
@@ -605,8 +606,7 @@ TEST_F(WebViewTest, GameViewWritesTheClickLineToStandardError) {
     PumpFor(200);
   }
   fflush(stderr);
-  dup2(saved, 2);
-  close(saved);
+  dup2(saved.get(), 2);
   std::ifstream in(file);
   std::stringstream text;
   text << in.rdbuf();

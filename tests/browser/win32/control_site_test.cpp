@@ -193,17 +193,17 @@ TEST_F(ControlSiteTest, ContainerMethodsGiveTheirAnswers) {
   EXPECT_EQ(site.GetBorder(&border), S_OK);
   EXPECT_TRUE(EqualRect(&border, &client));
 
-  IOleInPlaceFrame* frame = nullptr;
+  ComPtr<IOleInPlaceFrame> frame;
   IOleInPlaceUIWindow* document = reinterpret_cast<IOleInPlaceUIWindow*>(1);
   RECT position{}, clip{};
   OLEINPLACEFRAMEINFO frameInfo{};
   frameInfo.haccel = reinterpret_cast<HACCEL>(1);
   frameInfo.cAccelEntries = 5;
   const LONG before = site.refCount();
-  EXPECT_EQ(site.GetWindowContext(&frame, &document, &position, &clip, &frameInfo), S_OK);
-  EXPECT_EQ(frame, static_cast<IOleInPlaceFrame*>(&site));
+  EXPECT_EQ(site.GetWindowContext(frame.GetAddressOf(), &document, &position, &clip, &frameInfo), S_OK);
+  EXPECT_EQ(frame.Get(), static_cast<IOleInPlaceFrame*>(&site));
   EXPECT_EQ(site.refCount(), before + 1) << "the frame comes with a reference";
-  frame->Release();
+  frame.Reset();
   EXPECT_EQ(document, nullptr);
   EXPECT_TRUE(EqualRect(&position, &client));
   EXPECT_TRUE(EqualRect(&clip, &client));

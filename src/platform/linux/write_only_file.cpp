@@ -1,14 +1,12 @@
-#include "install/zip_output.h"
+#include "platform/write_only_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <ctime>
 
 #include "base/text.h"
-#include "install/zip_archive.h"
 #include "platform/linux/fd_io.h"
 #include "platform/linux/owners.h"
 
@@ -16,6 +14,7 @@ namespace qm {
 
 namespace {
 
+constexpr uint32_t kAttributeReadOnly = 0x1;
 constexpr uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
 
 timespec ToTimespec(uint64_t fileTime) {
@@ -36,61 +35,53 @@ timespec ToTimespec(uint64_t fileTime) {
   return t;
 }
 
+mode_t ModeFor(const WriteOnlyFileOptions& options) {
+  if (options.executable) return 0755;
+  return (options.attributes & kAttributeReadOnly) ? 0444 : 0644;
+}
+
 }  // namespace
 
-struct ZipOutputFile::Open {
+struct WriteOnlyFile::Open {
   UniqueFd fd;
   std::string path;
 };
 
-ZipOutputFile::ZipOutputFile() = default;
-ZipOutputFile::~ZipOutputFile() { Close(); }
+WriteOnlyFile::WriteOnlyFile() = default;
+WriteOnlyFile::~WriteOnlyFile() { Close(); }
 
-bool ZipOutputFile::Create(const std::wstring& path, uint32_t attributes) {
+bool WriteOnlyFile::Create(const std::wstring& path, const WriteOnlyFileOptions& options) {
   Close();
-  const mode_t mode = (attributes & kAttrReadOnly) ? 0444 : 0644;
   const std::string native = Utf8FromWide(path);
-  // Replaces the file itself, never what a symbolic link of that name points at.
   struct stat info {};
   if (lstat(native.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) unlink(native.c_str());
+  const mode_t mode = ModeFor(options);
   UniqueFd fd(open(native.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, mode));
   if (!fd) return false;
+  // The mode of open applies to new files only; an executable is made so
+  // also when it replaces an existing file.
+  if (options.executable) fchmod(fd.get(), mode);
   open_ = std::make_unique<Open>(Open{std::move(fd), native});
   return true;
 }
 
-bool ZipOutputFile::Write(const char* data, size_t size) {
+bool WriteOnlyFile::Write(const char* data, size_t size) {
   return open_ && WriteAllToDescriptor(open_->fd.get(), data, size);
 }
 
-void ZipOutputFile::SetTimes(uint64_t, uint64_t access, uint64_t write) {
+void WriteOnlyFile::SetTimes(uint64_t, uint64_t access, uint64_t write) {
   if (!open_) return;
   const timespec times[2] = {ToTimespec(access), ToTimespec(write)};
   futimens(open_->fd.get(), times);
 }
 
-void ZipOutputFile::Close() { open_.reset(); }
+void WriteOnlyFile::Close() { open_.reset(); }
 
-void ZipOutputFile::Discard() {
+void WriteOnlyFile::Discard() {
   if (!open_) return;
   const std::string path = open_->path;
   open_.reset();
   unlink(path.c_str());
-}
-
-bool LocalTimeToUtcFileTime(int year, int month, int day, int hour, int minute, int second, uint64_t& fileTime) {
-  tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  const time_t utc = mktime(&local);
-  if (utc == static_cast<time_t>(-1)) return false;  // DOS times start in 1980: -1 is an error
-  fileTime = static_cast<uint64_t>(static_cast<int64_t>(utc) * 10000000 + static_cast<int64_t>(kUnixEpochAsFileTime));
-  return true;
 }
 
 }  // namespace qm
