@@ -144,6 +144,8 @@ void CLander_KVDlg::OnDoubleClick(const PointerPress& press) {
 }
 
 bool CLander_KVDlg::OnKeyDown(const KeyPress& key) {
+  // The game window's keys go on to it untouched.
+  if (system_ && system_->KeyboardFocusInGameWindow()) return false;
   switch (controller_.RouteKeyDown(static_cast<unsigned>(key.key), key.ctrl, key.alt, key.shift)) {
     case FrameKeyRoute::kAcceleratorF5:
       controller_.OnCommand(kCommandAcceleratorF5);
@@ -167,6 +169,9 @@ void CLander_KVDlg::OnMoved(const PixelRect& bounds) {
 
 void CLander_KVDlg::OnResized(const PixelSize&) {
   if (overlay_ && createdHost_) overlay_->Follow(createdHost_->Bounds());
+  // A window system that sizes windows later than asked (X11) reports the
+  // new width only now: the buttons keep their places at the right edge.
+  controller_.LayoutCaptionButtons();
   controller_.OnSize();
 }
 

@@ -55,6 +55,11 @@ class FrameWindowSystem {
   // Whether the frame (or a window inside it) is the active top-level window.
   virtual bool IsActive() = 0;
   virtual void OnShowStateChanged(ShowState previous, ShowState now) = 0;
+  // Whether the keyboard focus is inside the embedded game window, whose keys
+  // (F5 among them) are the game process's. Windows: such keys go to the game
+  // process's own thread and never reach the frame; Linux: the frame's
+  // toplevel receives them and hands them on to the embedded window.
+  virtual bool KeyboardFocusInGameWindow() { return false; }
 };
 
 }  // namespace qm

@@ -3,11 +3,17 @@
 // tree's own port) under openbox with a 40-pixel panel along the top edge,
 // logging in by itself through the portal's auto-login, and the frame window
 // and game process it then runs. Linux only.
+//
+// Everything the suite starts (openbox, the panel, a tray, the portal, the
+// launchers) is ended when the suite ends and, in case an earlier run was cut
+// off before its end (a ctest timeout), also before the suite starts: a run
+// that was killed never spoils the next one.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,18 +31,32 @@ inline const std::string kFrameTitle = "Quellmoor登录器";
 std::string PortalGet(const std::string& path);
 int PortalCount(const std::string& query);
 
-// Waits until pred holds, at most timeoutMs.
+// Waits until pred holds, at most timeoutMs of wall time (however long each
+// look takes: a screenshot costs a good part of a second).
 template <typename Pred>
-bool WaitUntil(Pred pred, int timeoutMs) {
-  for (int waited = 0; waited < timeoutMs; waited += 100) {
+bool WaitUntil(Pred pred, int timeoutMs, int pauseMs = 100) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end) {
     if (pred()) return true;
-    SleepMs(100);
+    SleepMs(pauseMs);
   }
   return pred();
 }
 
 // Where an X window is now (empty id when it is not mapped).
 Placed WindowPlace(const std::string& xWindowId);
+
+// The whole screen, kept as <name>.png in the screenshots folder.
+Picture Screen(const std::string& name);
+
+// The demo game's canvas: its grass green, as the screen shows it (shades of
+// a dark green with stones, coins and figures over it).
+bool IsGameGreen(const Picture::Px& p);
+// The share of game-green pixels in a rectangle of the picture.
+double GreenShare(const Picture& picture, int x, int y, int width, int height);
+
+// Pointer actions at screen points.
+void ClickAt(int x, int y, int button = 1);
 
 class FrameOnScreen : public ::testing::Test {
  protected:
@@ -45,14 +65,28 @@ class FrameOnScreen : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // A system tray (trayer) at the panel's right end, for the suites that use
+  // the tray icon; ended with the rest.
+  static void StartTray();
+  // The tray's window id (empty without a tray).
+  static std::string TrayWindow();
+
   // Starts the launcher (standard error, the game process's included, goes to
-  // a file); the portal logs in as account on server by itself.
+  // a file); the portal logs in as account on server by itself, or stays at
+  // the login page when account is empty.
   void StartLauncher(const std::string& account = "alice", const std::string& server = "烈焰一区");
-  // The frame window once it covers the work area, after the login.
+  // The frame window once it is shown at least at the restored size, after
+  // the login.
   std::optional<Placed> WaitForFrame(int timeoutMs = 60000);
+  // The X window id the game process was given as its frame (empty before).
+  std::string FrameWindowOfGameProcess() const;
+  // The launcher's frame up with the game page drawn below its strip.
+  void Login();
   // The frame's window now.
   Placed Frame() const { return WindowPlace(frameId_); }
-  // Process ids of the game processes of this test's launcher.
+  // Whether the frame's window is mapped (shown and not minimized).
+  bool FrameMapped() const;
+  // Process ids of the game processes of this build's launcher.
   std::vector<pid_t> GameProcesses() const;
   // Process ids of every launcher process (frame, login, game) of this build.
   std::vector<pid_t> LauncherProcesses() const;

@@ -9,7 +9,9 @@
 //   /control/requests                              the requests seen, one a line, in order
 //   /control/counts                                "N PATH" for every path requested
 //   /control/count?path=P  (or ?prefix=P)          how often P (or paths starting with P)
-//                                                  was requested
+//                                                  was requested; with &session=1 only the
+//                                                  requests that carried a session cookie
+//                                                  of a login this portal accepted
 //   /control/sessions                              "ID ACCOUNT SERVER" for every login
 //   /control/auto-login?login=ACCOUNT@SERVER       the login page logs in by itself
 //                                                  (without login=: it no longer does)
@@ -71,7 +73,7 @@ const char kUsage[] =
     "\n"
     "Pages: /client/gamecode/qmr/skin/as/mac/<MAC text>/ (login), /qmr/play_gamecode/svname/<server>/?uid=<account>\n"
     "(game), /qmr/news, /qmr/help, /qmr/cookie, /qmr/frame. Control: /control/requests, /control/counts,\n"
-    "/control/count?path=P|prefix=P, /control/sessions, /control/auto-login?login=A@S, /control/version-answer,\n"
+    "/control/count?path=P|prefix=P[&session=1], /control/sessions, /control/auto-login?login=A@S, /control/version-answer,\n"
     "/control/reset, /control/quit.\n";
 
 struct Options {
@@ -105,6 +107,7 @@ struct State {
   std::optional<ForcedAnswer> forced;
   std::vector<std::string> requests;      // "METHOD TARGET", in arrival order
   std::map<std::string, int> pathCounts;  // by path as sent (percent-encoded)
+  std::map<std::string, int> sessionPathCounts;  // the same, of requests with a known session cookie
   std::map<std::string, std::string> decodedPaths;  // sent path -> decoded path
   std::map<std::string, Session> sessions;
   std::optional<portal::LoginForm> autoLogin;
@@ -261,6 +264,9 @@ int main(int argc, char** argv) {
       const std::string path = TargetPath(req.target);
       ++state.pathCounts[path];
       state.decodedPaths[path] = req.path;
+      const auto cookies = portal::ParseCookieHeader(req.get_header_value("Cookie"));
+      const auto session = cookies.find("qm_session");
+      if (session != cookies.end() && state.sessions.count(session->second)) ++state.sessionPathCounts[path];
     }
     return httplib::Server::HandlerResponse::Unhandled;
   });
@@ -317,6 +323,7 @@ int main(int argc, char** argv) {
     state.forced.reset();
     state.requests.clear();
     state.pathCounts.clear();
+    state.sessionPathCounts.clear();
     state.decodedPaths.clear();
     state.sessions.clear();
     res.set_content("ok", "text/plain");
@@ -346,9 +353,10 @@ int main(int argc, char** argv) {
     auto matches = [&](const std::string& path) {
       return byPrefix ? path.rfind(wanted, 0) == 0 : path == wanted;
     };
+    const bool withSession = req.get_param_value("session") == "1";
     std::lock_guard<std::mutex> lock(state.mutex);
     int total = 0;
-    for (const auto& [path, count] : state.pathCounts) {
+    for (const auto& [path, count] : withSession ? state.sessionPathCounts : state.pathCounts) {
       if (matches(path) || matches(state.decodedPaths[path])) total += count;
     }
     res.set_content(std::to_string(total), "text/plain");

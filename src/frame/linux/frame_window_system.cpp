@@ -1,6 +1,7 @@
 #include "frame/frame_window_system.h"
 
 #include <gtk/gtk.h>
+#include <gtk/gtkx.h>
 
 #include "frame/frame_controller.h"
 
@@ -56,6 +57,11 @@ class GtkFrameWindowSystem final : public FrameWindowSystem {
   bool IsActive() override {
     GtkWindow* window = GTK_WINDOW(host_.Native());
     return gtk_window_is_active(window) || gtk_window_has_toplevel_focus(window);
+  }
+
+  bool KeyboardFocusInGameWindow() override {
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(host_.Native()));
+    return focus && GTK_IS_SOCKET(focus);
   }
 
   void OnShowStateChanged(ShowState previous, ShowState now) override {
