@@ -13,6 +13,7 @@
 
 #include "frame/game_messages.h"
 #include "ui/canvas.h"
+#include "ui/message_box_layout.h"
 
 namespace qm {
 
@@ -73,10 +74,7 @@ PixelRect CaptionButtonPlace(const CaptionButton& button, int clientWidth);
 // The origin of the maximized frame: the taskbar's bottom edge when the
 // taskbar lies on the work area's top edge, else its right edge when it lies
 // on the left edge, else (0, 0). Without a taskbar, (0, 0).
-struct PixelPoint {
-  int x = 0, y = 0;
-  bool operator==(const PixelPoint&) const = default;
-};
+// (PixelPoint is the ui layer's, from ui/message_box_layout.h.)
 PixelPoint MaximizedOrigin(const PixelRect& workArea, const std::optional<PixelRect>& taskbar);
 
 // A desktop without a taskbar window (an X11 desktop reports only the work

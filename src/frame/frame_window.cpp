@@ -44,7 +44,15 @@ FrameEnvironment DefaultFrameEnvironment() {
 CLander_KVDlg::CLander_KVDlg(FrameEnvironment environment)
     : environment_(std::move(environment)), controller_(*this) {}
 
-CLander_KVDlg::~CLander_KVDlg() = default;
+CLander_KVDlg::~CLander_KVDlg() {
+  // The window's destruction reports to the website-data relay and the
+  // channel (OnDestroy), so it goes while they still live; the buttons inside
+  // it, the overlay above it and the hotkeys grabbed for it go before it.
+  for (auto& button : buttons_) button.reset();
+  overlay_.reset();
+  hotkeys_.reset();
+  host_.reset();
+}
 
 int CLander_KVDlg::DoModal() {
   WindowOptions options;

@@ -93,10 +93,6 @@ void EndSuitePrograms() {
   Shell("xprop -root -remove _NET_WORKAREA 2>/dev/null");
 }
 
-bool IsViewable(const std::string& id) {
-  return !id.empty() && Shell("xwininfo -id " + id + " 2>/dev/null").find("Map State: IsViewable") != std::string::npos;
-}
-
 std::string WorkArea() { return Shell("xprop -root _NET_WORKAREA 2>/dev/null"); }
 
 }  // namespace
@@ -110,6 +106,10 @@ Placed WindowPlace(const std::string& id) {
   const std::string g = "\n" + Shell("xdotool getwindowgeometry --shell " + id + " 2>/dev/null");
   if (ShellValue(g, "WIDTH") <= 0) return {};
   return {id, ShellValue(g, "X"), ShellValue(g, "Y"), ShellValue(g, "WIDTH"), ShellValue(g, "HEIGHT")};
+}
+
+bool IsViewable(const std::string& id) {
+  return !id.empty() && Shell("xwininfo -id " + id + " 2>/dev/null").find("Map State: IsViewable") != std::string::npos;
 }
 
 Picture Screen(const std::string& name) {
@@ -143,12 +143,13 @@ void ClickAt(int x, int y, int button) {
 void FrameOnScreen::SetUpTestSuite() {
   EndSuitePrograms();
   // --replace: whatever window manager another suite may have left goes.
+  // The panel comes once the window manager runs (it publishes its work
+  // area), so that it sees the panel's strut as it is mapped.
   StartRecorded("openbox", "openbox --replace");
-  Shell("('" + kPanel + "' " + std::to_string(kPanelHeight) + " >/dev/null 2>&1 &)");
   Shell("('" + kPortal + "' --port " + kPort + " >/dev/null 2>&1 &)");
-  // The window manager runs once it has taken the panel's strut into its
-  // work area.
-  const std::string wanted = "0, " + std::to_string(kPanelHeight) + ", ";
+  EXPECT_TRUE(WaitUntil([] { return WorkArea().find(" = ") != std::string::npos; }, 10000, 50)) << "no openbox";
+  Shell("('" + kPanel + "' " + std::to_string(kPanelHeight) + " >/dev/null 2>&1 &)");
+  const std::string wanted = " = 0, " + std::to_string(kPanelHeight) + ", ";
   EXPECT_TRUE(WaitUntil([&] { return WorkArea().find(wanted) != std::string::npos; }, 10000, 50)) << WorkArea();
   EXPECT_TRUE(WaitUntil([] { return !PortalGet("/control/count?prefix=/").empty(); }, 10000, 50));
 }
@@ -159,10 +160,10 @@ void FrameOnScreen::TearDownTestSuite() {
 }
 
 void FrameOnScreen::StartTray() {
-  // A dock without a strut at the panel's right end: the work area stays the
-  // panel's.
+  // A dock without a strut in the middle of the panel: the work area stays
+  // the panel's, and a menu opened at the icon has room on both sides.
   StartRecorded("trayer",
-                "trayer --edge top --align right --SetDockType true --SetPartialStrut false --widthtype pixel "
+                "trayer --edge top --align center --SetDockType true --SetPartialStrut false --widthtype pixel "
                 "--width 120 --height 32 --distance 4");
   EXPECT_TRUE(WaitUntil([] { return !TrayWindow().empty(); }, 10000, 50)) << "no tray";
 }

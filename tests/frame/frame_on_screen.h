@@ -45,6 +45,8 @@ bool WaitUntil(Pred pred, int timeoutMs, int pauseMs = 100) {
 
 // Where an X window is now (empty id when it is not mapped).
 Placed WindowPlace(const std::string& xWindowId);
+// Whether the X window is mapped and shown (not hidden, not minimized).
+bool IsViewable(const std::string& xWindowId);
 
 // The whole screen, kept as <name>.png in the screenshots folder.
 Picture Screen(const std::string& name);
@@ -65,8 +67,8 @@ class FrameOnScreen : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // A system tray (trayer) at the panel's right end, for the suites that use
-  // the tray icon; ended with the rest.
+  // A system tray (trayer) in the middle of the panel, for the suites that
+  // use the tray icon; ended with the rest.
   static void StartTray();
   // The tray's window id (empty without a tray).
   static std::string TrayWindow();

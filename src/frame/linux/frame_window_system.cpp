@@ -4,6 +4,7 @@
 #include <gtk/gtkx.h>
 
 #include "frame/frame_controller.h"
+#include "platform/linux/owners.h"
 
 namespace qm {
 namespace {
@@ -56,7 +57,13 @@ class GtkFrameWindowSystem final : public FrameWindowSystem {
 
   bool IsActive() override {
     GtkWindow* window = GTK_WINDOW(host_.Native());
-    return gtk_window_is_active(window) || gtk_window_has_toplevel_focus(window);
+    if (gtk_window_is_active(window) || gtk_window_has_toplevel_focus(window)) return true;
+    // With the keyboard focus inside the embedded game window GTK may not see
+    // the frame as active; the window manager's active window says it is.
+    G_GNUC_BEGIN_IGNORE_DEPRECATIONS
+    const GObjectPtr<GdkWindow> active(gdk_screen_get_active_window(gtk_window_get_screen(window)));
+    G_GNUC_END_IGNORE_DEPRECATIONS
+    return active && active.get() == gtk_widget_get_window(GTK_WIDGET(window));
   }
 
   bool KeyboardFocusInGameWindow() override {

@@ -73,7 +73,10 @@ struct CTrayIcon::Impl {
     auto* self = static_cast<Impl*>(data);
     *x = self->menuOrigin.x;
     *y = self->menuOrigin.y;
-    *pushIn = TRUE;
+    // A menu that would stick out of the work area (a right click on an icon
+    // in a top panel lands above it) is moved into it whole: pushed in, GTK
+    // would scroll it instead and hide its first items behind scroll arrows.
+    *pushIn = FALSE;
   }
 
   void Open(int cursorX, int cursorY) {
