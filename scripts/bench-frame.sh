@@ -8,7 +8,8 @@
 #     process each use over 10 s while the game page sits idle (target: below
 #     1 % each), beside the game's web engine processes (the page's own
 #     animation runs there) and the smallest WebKitGTK program showing the
-#     same game page (tools/webkit_peer) over the same 10 s.
+#     same game page (tools/webkit_peer) over the same 10 s, whose start to
+#     the page loaded is printed beside the time above as a yardstick.
 # The demo portal logs in by itself (auto-login); the launcher runs under
 # openbox on a virtual display with fresh user data. Uses the optimised
 # `linux` preset build and the portal address 127.0.0.1:18614, which must be
@@ -136,9 +137,10 @@ stop_tree "$running"
 running=""
 
 # The peer on the same game page, over the same time.
+peer_start=$EPOCHREALTIME
 "$peer" --size 1600x930 --data-dir "$scratch/peer-data" "$BASE$game_path" > >(stamp_lines >"$scratch/peer.log") 2>&1 &
 running=$!
-wait_line "$scratch/peer.log" "first-load-finished-ms" >/dev/null
+peer_shown=$(wait_line "$scratch/peer.log" "first-load-finished-ms")
 sleep 2
 peer_pids=$(tree_pids "$running")
 # shellcheck disable=SC2086
@@ -151,6 +153,7 @@ running=""
 
 echo "game page: $BASE$game_path"
 printf 'game URL caught -> game page shown in the frame: %s ms\n' "$(python3 -c "print(round(($shown - $caught) * 1000))")"
+printf 'webkit_peer start -> the same page loaded:       %s ms (a yardstick: a fresh engine on the page)\n' "$(python3 -c "print(round(($peer_shown - $peer_start) * 1000))")"
 printf 'idle CPU over %s s, share of one core:\n' "$IDLE_SECONDS"
 printf '  frame process:                 %s %% (target < 1 %%)\n' "$(percent "$frame_used")"
 printf '  game process:                  %s %% (target < 1 %%)\n' "$(percent "$game_used")"
