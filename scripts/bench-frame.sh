@@ -53,24 +53,6 @@ wm_pid=$!
 portal_pid=$!
 for _ in $(seq 100); do curl -sf "$BASE/control/requests" >/dev/null && break; sleep 0.05; done
 
-# The process and every process below it, one id a line.
-tree_pids() {
-  echo "$1"
-  local child
-  for child in $(pgrep -P "$1" || true); do tree_pids "$child"; done
-}
-
-stop_tree() {
-  local pids
-  pids=$(tree_pids "$1")
-  # shellcheck disable=SC2086
-  kill $pids 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-  sleep 0.3
-  # shellcheck disable=SC2086
-  kill -9 $pids 2>/dev/null || true
-}
-
 # Clock ticks of CPU the processes have used so far (user and system).
 cpu_ticks() {
   local total=0 pid used
@@ -81,12 +63,6 @@ cpu_ticks() {
     total=$((total + ${used:-0}))
   done
   echo "$total"
-}
-
-# Every line of the input, prefixed with the time it arrived (seconds).
-stamp_lines() {
-  local line
-  while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done
 }
 
 # Waits for a line with the marker in the log; prints its time.
