@@ -6,6 +6,7 @@
 // Runs until killed.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <cstdlib>
 
@@ -26,6 +27,14 @@ int main(int argc, char** argv) {
                   PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
   XChangeProperty(display, panel, XInternAtom(display, "_NET_WM_STRUT", False), XA_CARDINAL, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(strut), 4);
+  // Its place is its own (as a panel's is), not one the window manager picks.
+  XSizeHints hints{};
+  hints.flags = USPosition | PPosition | PMinSize | PMaxSize;
+  hints.x = 0;
+  hints.y = 0;
+  hints.min_width = hints.max_width = width;
+  hints.min_height = hints.max_height = height;
+  XSetWMNormalHints(display, panel, &hints);
   XMapWindow(display, panel);
   XFlush(display);
   for (;;) {
