@@ -345,6 +345,7 @@ TEST_F(FrameServicesE2e, CacheCleaningWhileTheGameRunsThenChoosingAnotherServer)
   // portal no longer logs in by itself), and the old frame and game go.
   PortalGet("/control/auto-login?login=");
   const int pagesBefore = GamePageRequests();
+  const int loginPagesBefore = PortalCount("prefix=/client/gamecode/qmr/skin/as/mac/");
   ClickCaptionButton(kButtonChooseServer);
   ASSERT_TRUE(AnswerPrompt("选服", true));
   EXPECT_EQ(WaitExit(10000), 0) << Errors();
@@ -358,8 +359,12 @@ TEST_F(FrameServicesE2e, CacheCleaningWhileTheGameRunsThenChoosingAnotherServer)
       },
       30000))
       << "no login window";
+  // Its page has come from the portal and is drawn.
+  EXPECT_TRUE(WaitUntil(
+      [&] { return PortalCount("prefix=/client/gamecode/qmr/skin/as/mac/") == loginPagesBefore + 1; }, 30000))
+      << "the new launcher did not load the login page";
+  SleepMs(1500);
   if (login) Capture(*login, "frame-login-after-choose-server");
-  SleepMs(1000);
   EXPECT_EQ(LauncherProcesses().size(), 1u);
   EXPECT_EQ(GamePageRequests(), pagesBefore) << "the new launcher logged in by itself";
 }
