@@ -188,22 +188,23 @@ class FrameWindowOnWine : public testing::Test {
     SetEnvironmentVariableW(L"QM_FRAME_LOG", temp_.Sub(L"frame.log").c_str());
     SetEnvironmentVariableW(L"QM_PROBE_LOG", temp_.Sub(L"probe.log").c_str());
     SetEnvironmentVariableW(L"QM_FRAME_GAME_URL", kGameUrl.c_str());
-    SetEnvironmentVariableW(L"QM_FRAME_GAME_PROGRAM", BesideThisTest(L"qm_game_probe.exe").c_str());
     SetEnvironmentVariableW(L"QM_FRAME_ENGINE_DATA", temp_.Sub(L"engine").c_str());
     SetEnvironmentVariableW(L"QM_FRAME_LINGER_MS", L"1500");
     SetEnvironmentVariableW(L"QM_FRAME_ANSWERS", L"");
   }
 
   void TearDown() override {
+    if (HasFailure()) std::printf("frame log:\n%s\ngame probe log:\n%s\n", FrameLog().c_str(), ProbeLog().c_str());
     if (host_ && WaitForSingleObject(host_.get(), 0) == WAIT_TIMEOUT) TerminateProcess(host_.get(), 9);
     if (host_) WaitForSingleObject(host_.get(), 5000);
     if (gamePid_ && !WaitUntil([&] { return !ProcessAlive(gamePid_); }, 5000)) KillProcess(gamePid_);
   }
 
-  // Starts the frame process with the prompts' answers and waits until its
-  // game window has announced itself.
-  void StartFrame(const std::wstring& answers = L"") {
+  // Starts the frame process with the prompts' answers and the program of
+  // its game process, and waits until the game window has come in.
+  void StartFrame(const std::wstring& answers = L"", const std::wstring& gameProgram = ProbeProgram()) {
     SetEnvironmentVariableW(L"QM_FRAME_ANSWERS", answers.c_str());
+    SetEnvironmentVariableW(L"QM_FRAME_GAME_PROGRAM", gameProgram.c_str());
     const std::wstring host = BesideThisTest(L"qm_frame_window_host.exe");
     std::wstring line = L"\"" + host + L"\"";
     STARTUPINFOW startup{};
@@ -221,13 +222,40 @@ class FrameWindowOnWine : public testing::Test {
     ASSERT_NE(at, std::string::npos) << launchLine_;
     frame_ = Hwnd(std::atoll(launchLine_.c_str() + at + 10));
     ASSERT_TRUE(IsWindow(frame_)) << launchLine_;
-    ASSERT_TRUE(WaitUntil([&] { return Count(probeLog_, "sent 3025 answer 0") == 1; }, 30000)) << ProbeLog();
-    game_ = Hwnd(std::atoll(ProbeLogged("game window ").c_str()));
-    gamePid_ = static_cast<DWORD>(std::atol(ProbeLogged("game pid ").c_str()));
-    ASSERT_TRUE(IsWindow(game_));
+    ASSERT_TRUE(WaitUntil([&] { return (game_ = ForeignChild()) != nullptr; }, 30000)) << ProbeLog();
+    GetWindowThreadProcessId(game_, &gamePid_);
+    if (gameProgram == ProbeProgram()) {
+      // The probe tells what it was asked: the window it announced is this one.
+      ASSERT_TRUE(WaitUntil([&] { return Count(probeLog_, "sent 3025 answer 0") == 1; }, 30000)) << ProbeLog();
+      EXPECT_EQ(game_, Hwnd(std::atoll(ProbeLogged("game window ").c_str())));
+      EXPECT_EQ(gamePid_, static_cast<DWORD>(std::atol(ProbeLogged("game pid ").c_str())));
+    }
     // The frame fits the game window once it knows it, at its next change at
     // the latest; until then the window's own first place stands.
     ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(game_) != FALSE; }, 5000));
+  }
+
+  static std::wstring ProbeProgram() { return BesideThisTest(L"qm_game_probe.exe"); }
+
+  // The frame's child window that another process owns: the game window.
+  HWND ForeignChild() const {
+    struct Search {
+      HWND frame;
+      DWORD framePid;
+      HWND found = nullptr;
+    } search{frame_, hostPid_};
+    EnumChildWindows(
+        frame_,
+        [](HWND child, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(child, &pid);
+          if (GetParent(child) != s->frame || pid == s->framePid) return TRUE;
+          s->found = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
   }
 
   FrameView View() const {
@@ -315,10 +343,10 @@ class FrameWindowOnWine : public testing::Test {
 };
 
 TEST_F(FrameWindowOnWine, StartsMaximizedWithTheGameProcessEmbeddedBelowTheStrip) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   // The game process's command line, exactly: the program quoted, the
   // frame's own handle in decimal, the login's game URL unchanged at the end.
-  const std::string expected = "\"" + Utf8FromWide(BesideThisTest(L"qm_game_probe.exe")) +
+  const std::string expected = "\"" + Utf8FromWide(ProbeProgram()) +
                                "\" -frameWnd=" + std::to_string(reinterpret_cast<INT_PTR>(frame_)) +
                                " -gameurl=" + Utf8FromWide(kGameUrl);
   EXPECT_EQ(launchLine_, expected);
@@ -355,7 +383,7 @@ TEST_F(FrameWindowOnWine, StartsMaximizedWithTheGameProcessEmbeddedBelowTheStrip
 }
 
 TEST_F(FrameWindowOnWine, CaptionButtonsRestoreMaximizeAndFullScreenWithTheGameWindowFollowing) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   ASSERT_TRUE(Becomes(MaximizedView()));
   struct Step {
     const char* what;
@@ -388,7 +416,7 @@ TEST_F(FrameWindowOnWine, CaptionButtonsRestoreMaximizeAndFullScreenWithTheGameW
 }
 
 TEST_F(FrameWindowOnWine, MinimizedByItsButtonComesBackFromTheTaskbarIntoTheWorkArea) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   ASSERT_TRUE(Becomes(MaximizedView()));
   Click(kButtonMinimize);
   ASSERT_TRUE(WaitUntil([&] { return IsIconic(frame_) != FALSE; }, 5000));
@@ -399,7 +427,7 @@ TEST_F(FrameWindowOnWine, MinimizedByItsButtonComesBackFromTheTaskbarIntoTheWork
 }
 
 TEST_F(FrameWindowOnWine, BossKeyHidesAndShowsTheFrameWhileTheTrayIconStays) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   ASSERT_TRUE(Becomes(MaximizedView()));
   const FrameView before = View();
   Hotkey(kBossKeyHotkeyId);
@@ -442,7 +470,7 @@ bool BringToFront(HWND hwnd, const std::string& title) {
 }
 
 TEST_F(FrameWindowOnWine, FullScreenKeyActsOnlyWhileTheFrameIsInFront) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   ASSERT_TRUE(Becomes(MaximizedView()));
   OtherProgramWindow other;
   ASSERT_TRUE(BringToFront(other.owner.get(), "other program"));
@@ -458,7 +486,7 @@ TEST_F(FrameWindowOnWine, FullScreenKeyActsOnlyWhileTheFrameIsInFront) {
 }
 
 TEST_F(FrameWindowOnWine, TrayIconLeftButtonDownShowsAHiddenOrMinimizedFrame) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   ASSERT_TRUE(Becomes(MaximizedView()));
   Click(kButtonBossKey);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
@@ -480,7 +508,7 @@ TEST_F(FrameWindowOnWine, TrayIconLeftButtonDownShowsAHiddenOrMinimizedFrame) {
 }
 
 TEST_F(FrameWindowOnWine, QuitDeclinedChangesNothingConfirmedClosesTheGameAndEndsTheFrame) {
-  StartFrame(L"cancel,cancel,cancel,ok");
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"cancel,cancel,cancel,ok"));
   ASSERT_TRUE(Becomes(MaximizedView()));
   Click(kButtonRestore);
   ASSERT_TRUE(Becomes(RestoredView()));
@@ -514,7 +542,7 @@ TEST_F(FrameWindowOnWine, QuitDeclinedChangesNothingConfirmedClosesTheGameAndEnd
 }
 
 TEST_F(FrameWindowOnWine, ChooseServerDeclinedChangesNothingConfirmedRestartsTheLauncherOnce) {
-  StartFrame(L"cancel,ok");
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"cancel,ok"));
   ASSERT_TRUE(Becomes(MaximizedView()));
   const FrameView before = View();
   Click(kButtonChooseServer);
@@ -539,7 +567,7 @@ TEST_F(FrameWindowOnWine, ChooseServerDeclinedChangesNothingConfirmedRestartsThe
 }
 
 TEST_F(FrameWindowOnWine, RefreshReloadsTheGamePage) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   Click(kButtonRefresh);
   Click(kButtonRefresh);
   EXPECT_TRUE(WaitUntil([&] { return Count(probeLog_, "navigate " + Utf8FromWide(kGameUrl)) == 3; }, 5000))
@@ -547,13 +575,39 @@ TEST_F(FrameWindowOnWine, RefreshReloadsTheGamePage) {
 }
 
 TEST_F(FrameWindowOnWine, KillingTheFrameProcessEndsTheGameProcess) {
-  StartFrame();
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
   TerminateProcess(host_.get(), 9);
   ASSERT_TRUE(HostEnded(5000));
   const auto killed = Clock::now();
   EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(gamePid_); }, 6000));
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killed).count();
   std::printf("game process ended %lld ms after its frame process was killed\n", static_cast<long long>(ms));
+}
+
+// The launcher's own game mode as the game process: under Wine its game view
+// has no HTML engine to show the page, but its game window is the real one.
+TEST_F(FrameWindowOnWine, TheLaunchersOwnGameProcessIsEmbeddedFollowsTheFrameAndEndsWithIt) {
+  const std::wstring launcher = test::LauncherPath();
+  if (launcher.empty()) GTEST_SKIP() << "QM_LAUNCHER names no launcher";
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"ok", launcher));
+  EXPECT_EQ(launchLine_, "\"" + Utf8FromWide(launcher) + "\" -frameWnd=" +
+                             std::to_string(reinterpret_cast<INT_PTR>(frame_)) + " -gameurl=" + Utf8FromWide(kGameUrl));
+  EXPECT_NE(gamePid_, hostPid_);
+  EXPECT_NE(GetWindowLongPtrW(game_, GWL_STYLE) & WS_CHILD, 0);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonRestore);
+  EXPECT_TRUE(Becomes(RestoredView()));
+  Click(kButtonFullScreen);
+  EXPECT_TRUE(Becomes(FullScreenView()));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+
+  Click(kButtonClose);
+  ASSERT_TRUE(WaitUntil([&] { return FrameLogged("DoModal ") == "0"; }, 5000)) << FrameLog();
+  // Gone on the frame's WM_CLOSE, while the frame still lives.
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(gamePid_); }, 1000));
+  EXPECT_TRUE(IsWindow(frame_));
+  ASSERT_TRUE(HostEnded(10000));
+  EXPECT_EQ(HostExitCode(), 0u);
 }
 
 }  // namespace
