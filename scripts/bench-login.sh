@@ -52,13 +52,6 @@ trap cleanup EXIT
 portal_pid=$!
 for _ in $(seq 100); do curl -sf "$BASE/control/requests" >/dev/null && break; sleep 0.05; done
 
-# The process and every process below it, one id a line.
-tree_pids() {
-  echo "$1"
-  local child
-  for child in $(pgrep -P "$1" || true); do tree_pids "$child"; done
-}
-
 # Kilobytes resident in the process and the processes below it.
 tree_rss_kib() {
   local total=0 pid rss
@@ -67,24 +60,6 @@ tree_rss_kib() {
     total=$((total + ${rss:-0}))
   done
   echo "$total"
-}
-
-# Ends the process and the processes below it, by their ids.
-stop_tree() {
-  local pids
-  pids=$(tree_pids "$1")
-  # shellcheck disable=SC2086
-  kill $pids 2>/dev/null || true
-  wait "$1" 2>/dev/null || true
-  sleep 0.3
-  # shellcheck disable=SC2086
-  kill -9 $pids 2>/dev/null || true
-}
-
-# Every line of the input, prefixed with the time it arrived (seconds).
-stamp_lines() {
-  local line
-  while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done
 }
 
 # Runs one side: NAME MARKER COMMAND... Prints "<milliseconds> <KiB>".

@@ -17,3 +17,30 @@ start_display() {
   export DISPLAY=":$number"
   trap 'kill "$QM_XVFB_PID" 2>/dev/null || true' EXIT
 }
+
+# For the benchmarks: process trees and stamped output.
+
+# The process and every process below it, one id a line.
+tree_pids() {
+  echo "$1"
+  local child
+  for child in $(pgrep -P "$1" || true); do tree_pids "$child"; done
+}
+
+# Ends the process and the processes below it, by their ids.
+stop_tree() {
+  local pids
+  pids=$(tree_pids "$1")
+  # shellcheck disable=SC2086
+  kill $pids 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+  sleep 0.3
+  # shellcheck disable=SC2086
+  kill -9 $pids 2>/dev/null || true
+}
+
+# Every line of the input, prefixed with the time it arrived (seconds).
+stamp_lines() {
+  local line
+  while IFS= read -r line; do printf '%s %s\n' "$EPOCHREALTIME" "$line"; done
+}

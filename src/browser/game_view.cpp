@@ -21,6 +21,11 @@ bool CMyHtmlView::Create(NativeWindow parent) {
   if (!view_) return false;
   // No before-navigate handler: nothing is ever cancelled.
   view_->SetLinkClicked([](const std::wstring& href) { DebugOutput(ClickReportLine(href)); });
+  // The moment the player first sees the game, for start-up measurements.
+  view_->SetDocumentComplete([shown = false](const std::wstring&) mutable {
+    if (!shown) DebugOutput(L"game page shown");
+    shown = true;
+  });
   // Created with an empty rectangle: nothing shows until the game window
   // sizes the view to its client area.
   view_->Place(PixelRect{});

@@ -77,7 +77,7 @@ void CacheCleanWorker(const CacheCleaningJob& job) {
     trace(cache_trace::FolderLocated(*folder));
     DeleteFolderContents(*folder, trace);
   }
-  if (job.reportEnd) job.reportEnd(kCacheCleaningDoneCommand);
+  if (job.reportEnd) job.reportEnd(kCommandCacheCleaned);
 }
 
 void StartCacheCleaningWorker(CacheCleaningJob job) {

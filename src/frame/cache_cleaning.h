@@ -17,10 +17,9 @@
 #include <string>
 #include <vector>
 
-namespace qm {
+#include "frame/frame_commands.h"
 
-constexpr unsigned kCleanCacheButtonCommand = 1030;
-constexpr unsigned kCacheCleaningDoneCommand = 10002;
+namespace qm {
 
 // Where trace lines go; empty means the debugger output channel (DebugOutput).
 using CacheTraceSink = std::function<void(const std::wstring& line)>;
@@ -48,7 +47,7 @@ struct CacheCleaningJob {
   // The folder whose contents the second pass deletes. Empty: Windows locates
   // the temporary internet files folder; Linux skips the pass.
   std::wstring cacheFolder;
-  // Called on the worker thread with kCacheCleaningDoneCommand when both
+  // Called on the worker thread with kCommandCacheCleaned when both
   // passes are over. It must hand the command to the frame's own thread
   // (Windows: SendMessageW of WM_COMMAND; Linux: a main-loop source) and stay
   // safe to call after the frame has gone.

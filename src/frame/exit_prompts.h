@@ -8,15 +8,13 @@
 #include <functional>
 #include <string>
 
+#include "frame/frame_commands.h"
 #include "platform/native_window.h"
 
 namespace qm {
 
 // The window the message box is centred over and owned by (null: the screen).
 using PromptOwner = NativeWindow;
-
-constexpr unsigned kQuitButtonCommand = 1001;
-constexpr unsigned kChooseServerButtonCommand = 1007;
 
 struct PromptTexts {
   std::wstring title;

@@ -4,9 +4,9 @@ namespace qm {
 
 const std::vector<TrayMenuItem>& TrayMenuItems() {
   static const std::vector<TrayMenuItem> items = {
-      {kTrayToggleVisibleCommand, L"隐藏/显示(F10)"},
-      {kTrayCleanCacheCommand, L"清理缓存"},
-      {kTrayQuitCommand, L"退出"},
+      {kCommandTrayToggle, L"隐藏/显示(F10)"},
+      {kCommandTrayClearCache, L"清理缓存"},
+      {kCommandTrayExit, L"退出"},
   };
   return items;
 }

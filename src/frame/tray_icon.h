@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/frame_commands.h"
 #include "platform/native_window.h"
 #include "ui/canvas.h"
 
@@ -24,11 +25,6 @@ namespace qm {
 constexpr unsigned kTrayIconMessage = 0x0401;  // WM_TRAYICON, WM_USER + 1
 constexpr unsigned kTrayIconResource = 273;
 constexpr unsigned kTrayMenuResource = 151;
-
-// The tray menu's commands.
-constexpr unsigned kTrayToggleVisibleCommand = 32775;
-constexpr unsigned kTrayCleanCacheCommand = 32776;
-constexpr unsigned kTrayQuitCommand = 32777;
 
 // The menu opens with its left edge this many pixels left of the cursor.
 constexpr int kTrayMenuLeftShift = 130;

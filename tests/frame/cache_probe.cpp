@@ -29,5 +29,5 @@ int main(int argc, char** argv) {
   job.cacheFolder = folder;
   job.reportEnd = [&](unsigned command) { reported = command; };
   qm::CacheCleanWorker(job);
-  return reported == qm::kCacheCleaningDoneCommand ? 0 : 1;
+  return reported == qm::kCommandCacheCleaned ? 0 : 1;
 }

@@ -275,7 +275,7 @@ TEST_F(TrayOnScreen, IconInTheTrayClicksAndMenu) {
   ASSERT_TRUE(PumpUntil([&] { return leftClicks == 1; }, 5000)) << "left click did not arrive";
 
   // Each item of the menu, opened by a right click on the icon, in order.
-  const unsigned expected[] = {kTrayToggleVisibleCommand, kTrayCleanCacheCommand, kTrayQuitCommand};
+  const unsigned expected[] = {kCommandTrayToggle, kCommandTrayClearCache, kCommandTrayExit};
   for (int item = 0; item < 3; ++item) {
     ClickAt(cx, cy, 3);
     ASSERT_TRUE(PumpUntil([&] { return icon.OpenMenuRect().has_value(); }, 5000)) << "no menu for item " << item;
@@ -348,7 +348,7 @@ TEST_F(TrayOnScreen, IconInWinesTrayClicksAndMenu) {
   EXPECT_EQ(menuRect.left, 670);
   EXPECT_EQ(menuRect.top, 400);
   ASSERT_EQ(commands.size(), 1u);
-  EXPECT_EQ(commands[0], kTrayCleanCacheCommand);
+  EXPECT_EQ(commands[0], kCommandTrayClearCache);
 
   icon.Remove();
   EXPECT_FALSE(icon.added());

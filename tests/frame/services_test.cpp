@@ -271,7 +271,7 @@ TEST(CacheCleanWorker, EntriesThenFolderThenTheEndReport) {
   // The Windows entries pass is the URL cache itself (tested with a prepared
   // cache in url_cache_test); the website-data step is not used there.
   CacheCleanWorker(job);
-  EXPECT_EQ(ends.commands, std::vector<unsigned>{kCacheCleaningDoneCommand});
+  EXPECT_EQ(ends.commands, std::vector<unsigned>{kCommandCacheCleaned});
   EXPECT_LT(trace.IndexOf(cache_trace::FolderLocated(cache.folder())),
             trace.IndexOf(cache_trace::FolderCleaningBegins(cache.folder())));
   EXPECT_FALSE(fs::exists(cache.root() / "page.html"));
@@ -320,7 +320,7 @@ TEST(CacheCleanWorker, WebsiteDataOnTheMainLoopThenFolderThenTheEndReport) {
   }
   if (engine.joinable()) engine.join();
   EXPECT_EQ(order, (std::vector<std::string>{"step on the main loop", "entries before folder", "end"}));
-  EXPECT_EQ(ends.commands, std::vector<unsigned>{kCacheCleaningDoneCommand});
+  EXPECT_EQ(ends.commands, std::vector<unsigned>{kCommandCacheCleaned});
   EXPECT_LT(trace.IndexOf(cache_trace::FolderLocated(cache.folder())),
             trace.IndexOf(cache_trace::FolderCleaningBegins(cache.folder())));
   EXPECT_FALSE(fs::exists(cache.root() / "page.html"));

@@ -199,7 +199,7 @@ TEST_F(GameProcessOnScreen, TheGamesEngineClearsItsDataAndTheCookieStays) {
     trace.push_back(line);
   };
   job.reportEnd = [&](unsigned command) {
-    if (command == kCacheCleaningDoneCommand) ended = true;
+    if (command == kCommandCacheCleaned) ended = true;
   };
   const auto started = Clock::now();
   StartCacheCleaningWorker(job);

@@ -19,6 +19,7 @@
 #include <utility>
 #include <vector>
 
+#include "login/version_label_pixels.h"
 #include "support/temp_dir.h"
 #include "ui/desktop.h"
 
@@ -114,17 +115,6 @@ std::vector<std::pair<int, int>> UnnamedLauncherWindowSizes() {
   return sizes;
 }
 
-// How many of the picture's pixels have the version label's gold (a warm
-// colour clearly above the black desktop behind the picture's cut corner).
-int GoldPixels(const Picture& picture) {
-  int gold = 0;
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      const Picture::Px p = picture.At(x, y);
-      if (p.r > 60 && p.r > p.b + 25 && p.g > p.b) ++gold;
-    }
-  return gold;
-}
 
 // The number of pixels that differ clearly between two pictures of one size.
 int ChangedPixels(const Picture& before, const Picture& after) {
@@ -283,7 +273,9 @@ TEST_F(LoginOnScreen, WindowIsThePictureCentredAndClosesOnlyThroughThePrompt) {
   const auto sizes = UnnamedLauncherWindowSizes();
   EXPECT_NE(std::find(sizes.begin(), sizes.end(), std::pair{kDialogWidth, kDialogHeight}), sizes.end());
   for (const auto& [width, height] : sizes) {
-    if (width == kDialogWidth) EXPECT_EQ(height, kDialogHeight);
+    if (width == kDialogWidth) {
+      EXPECT_EQ(height, kDialogHeight);
+    }
   }
 
   // Escape and Enter on the window end nothing.

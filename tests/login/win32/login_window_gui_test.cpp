@@ -26,6 +26,7 @@
 
 #include "browser/web_view.h"
 #include "login/login_window.h"
+#include "login/version_label_pixels.h"
 #include "ui/desktop.h"
 #include "ui/window_host.h"
 #include "ui/quit_question.h"
@@ -42,16 +43,6 @@ bool NearGrey(Picture::Px c) {
   return std::abs(c.r - 0x70) < 10 && std::abs(c.g - 0x70) < 10 && std::abs(c.b - 0x70) < 10;
 }
 
-// The version label's gold against the grey window behind.
-int GoldPixels(const Picture& picture) {
-  int gold = 0;
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      const Picture::Px p = picture.At(x, y);
-      if (p.r > 60 && p.r > p.b + 25 && p.g > p.b) ++gold;
-    }
-  return gold;
-}
 
 // A plain grey window behind the login window: it counts the clicks that
 // pass through the login window's transparent pixels.
