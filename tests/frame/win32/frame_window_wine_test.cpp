@@ -22,6 +22,7 @@
 #include "../../ui/desktop.h"
 #include "base/string_rows.h"
 #include "base/text.h"
+#include "frame/frame_commands.h"
 #include "frame/frame_controller.h"
 #include "frame/game_messages.h"
 #include "frame/hotkeys.h"
@@ -439,9 +440,9 @@ TEST_F(FrameWindowOnWine, BossKeyHidesAndShowsTheFrameWhileTheTrayIconStays) {
   // The boss-key button hides too; the tray menu's item toggles both ways.
   Click(kButtonBossKey);
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
-  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kTrayToggleVisibleCommand, 0), 0);
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayToggle, 0), 0);
   EXPECT_TRUE(Becomes(before));
-  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kTrayToggleVisibleCommand, 0), 0);
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayToggle, 0), 0);
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
 }
 
@@ -516,7 +517,7 @@ TEST_F(FrameWindowOnWine, QuitDeclinedChangesNothingConfirmedClosesTheGameAndEnd
 
   // Declined from the close button, the tray menu and a system close alike.
   Click(kButtonClose);
-  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kTrayQuitCommand, 0), 0);
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayExit, 0), 0);
   SysCommand(SC_CLOSE);
   ASSERT_TRUE(WaitUntil([&] { return Count(frameLog_, QuitPromptLine("cancel")) == 3; }, 5000)) << FrameLog();
   Settle(300);
