@@ -486,6 +486,56 @@ TEST_F(FrameWindowOnWine, FullScreenKeyActsOnlyWhileTheFrameIsInFront) {
   EXPECT_TRUE(Becomes(MaximizedView()));
 }
 
+TEST_F(FrameWindowOnWine, EnterEscapeAndF5KeepFullScreenAltF4AsksAndLeavesIt) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"cancel"));
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonFullScreen);
+  ASSERT_TRUE(Becomes(FullScreenView()));
+  ASSERT_TRUE(BringToFront(frame_, Utf8FromWide(LoadStringRow(kRowLauncherTitle))));
+  // Real key presses through the X server into the frame that has the focus.
+  test::Shell("xdotool key Escape Return F5");
+  Settle(700);
+  EXPECT_TRUE(Becomes(FullScreenView(), 0));
+  EXPECT_EQ(CountPrefix(frameLog_, "prompt "), 0) << FrameLog();
+  EXPECT_EQ(FrameLogged("DoModal "), "");
+
+  test::Shell("xdotool key alt+F4");
+  EXPECT_TRUE(WaitUntil([&] { return Count(frameLog_, QuitPromptLine("cancel")) == 1; }, 5000)) << FrameLog();
+  // Declined: the launcher stays, out of full screen into the maximized state.
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  EXPECT_EQ(FrameLogged("DoModal "), "");
+}
+
+// The pointer on the frame's own pixels: a click on the restore button, a
+// double click on the strip, a click on the maximize button.
+TEST_F(FrameWindowOnWine, RealClicksOnTheCaptionButtonsAndTheStrip) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  auto clickAt = [](int x, int y, int clicks) {
+    test::Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click --repeat " +
+                std::to_string(clicks) + " --delay 80 1");
+  };
+  auto buttonCentre = [&](int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(frame_, id), &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  POINT restore = buttonCentre(kButtonRestore);
+  clickAt(restore.x, restore.y, 1);
+  EXPECT_TRUE(Becomes(RestoredView()));
+  test::Shell("import -window root '" + test::ShotDir() + "/frame_window_wine_restored.png'");
+  const PixelRect restored = CentredRect();
+  clickAt(restored.x + 400, restored.y + 15, 2);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  restore = buttonCentre(kButtonRestore);
+  clickAt(restore.x, restore.y, 1);
+  ASSERT_TRUE(Becomes(RestoredView()));
+  const POINT maximize = buttonCentre(kButtonMaximize);
+  clickAt(maximize.x, maximize.y, 1);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+}
+
 TEST_F(FrameWindowOnWine, TrayIconLeftButtonDownShowsAHiddenOrMinimizedFrame) {
   ASSERT_NO_FATAL_FAILURE(StartFrame());
   ASSERT_TRUE(Becomes(MaximizedView()));
