@@ -72,7 +72,9 @@ int CLander_KVDlg::DoModal() {
   CTrayIcon::Callbacks tray;
   tray.leftClick = [this] {
     ShowFrame(true);
-    BringToForeground();
+    // To the front as it is: a minimized frame is shown but stays minimized
+    // (bringing a window forward through its host would restore it).
+    if (createdHost_ && createdHost_->State() != ShowState::kMinimized) BringToForeground();
   };
   tray.command = [this](unsigned command) { controller_.OnCommand(static_cast<int>(command)); };
   tray_.Add(title, host_->Native(), std::move(tray));

@@ -1,0 +1,665 @@
+// The real frame window, CLander_KVDlg, wired to its real game process
+// protocol, tray icon, hotkeys and prompts, checked from outside with Win32
+// calls as another program sees it: the frame runs in qm_frame_window_host
+// (a process of its own, as the launcher is), the game probe plays the game
+// process, started by the frame with the game process command line. Only the
+// login (no HTML engine under Wine), the prompts' box (answers scripted) and
+// the new launcher of choose-server (recorded) are given from outside; see
+// frame_window_host.cpp. Under Wine a child window of another process is not
+// drawn, so the game window is checked by its state, not by pixels.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "../../ui/desktop.h"
+#include "base/string_rows.h"
+#include "base/text.h"
+#include "frame/frame_commands.h"
+#include "frame/frame_controller.h"
+#include "frame/game_messages.h"
+#include "frame/hotkeys.h"
+#include "frame/tray_icon.h"
+#include "platform/paths.h"
+#include "platform/resources.h"
+#include "platform/win32/owners.h"
+#include "support/temp_dir.h"
+
+namespace qm {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A server name in the URL (percent-encoded "一区") and a space, which the
+// game process must get unchanged as the last thing on its command line.
+const std::wstring kGameUrl = L"http://127.0.0.1:9/play_gamecode?svname=%E4%B8%80%E5%8C%BA/x&u=a b";
+
+std::wstring BesideThisTest(const std::wstring& name) {
+  const std::wstring self = QuerySystemFolders().modulePath;
+  return self.substr(0, self.find_last_of(L"\\/") + 1) + name;
+}
+
+HWND Hwnd(WindowId id) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(id)); }
+
+PixelRect RectOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+PixelRect WindowRect(HWND hwnd) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  return RectOf(r);
+}
+
+// A window's rectangle in the client coordinates of another window.
+PixelRect RectInClientOf(HWND hwnd, HWND parent) {
+  RECT r{};
+  GetWindowRect(hwnd, &r);
+  MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+  return RectOf(r);
+}
+
+PixelRect ScreenRect() { return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+// Where the maximized frame belongs: the work area's size at the origin that
+// the taskbar gives.
+PixelRect MaximizedRect() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  std::optional<PixelRect> taskbar;
+  RECT bar{};
+  if (HWND tray = FindWindowW(L"Shell_TrayWnd", L""); tray && GetWindowRect(tray, &bar)) taskbar = RectOf(bar);
+  const PixelPoint origin = MaximizedOrigin(RectOf(work), taskbar);
+  return {origin.x, origin.y, work.right - work.left, work.bottom - work.top};
+}
+
+PixelRect CentredRect() {
+  const PixelRect screen = ScreenRect();
+  return {(screen.width - kRestoredWidth) / 2, (screen.height - kRestoredHeight) / 2, kRestoredWidth,
+          kRestoredHeight};
+}
+
+// The place of the game window below the strip of a frame of that size.
+PixelRect BelowStrip(const PixelRect& frame) {
+  return {0, kCaptionStripHeight, frame.width, frame.height - kCaptionStripHeight};
+}
+PixelRect WholeClient(const PixelRect& frame) { return {0, 0, frame.width, frame.height}; }
+
+std::string Text(const PixelRect& r) {
+  return std::to_string(r.x) + "," + std::to_string(r.y) + " " + std::to_string(r.width) + "x" +
+         std::to_string(r.height);
+}
+
+// Whether the notification area holds the icon of this window: a modification
+// that changes nothing succeeds only for an icon that is there.
+bool TrayIconPresent(HWND frame) {
+  NOTIFYICONDATAW record{};
+  record.cbSize = sizeof record;
+  record.hWnd = frame;
+  record.uID = 0;
+  record.uFlags = 0;
+  return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
+bool ProcessAlive(DWORD pid) {
+  const UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, pid));
+  return process && WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT;
+}
+
+void KillProcess(DWORD pid) {
+  if (const UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid)); process) TerminateProcess(process.get(), 9);
+}
+
+// Lets this thread's own windows work while waiting.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Clock::now() < end) {
+    if (done()) return true;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(20);
+  }
+  return done();
+}
+
+void Settle(int ms) { WaitUntil([] { return false; }, ms); }
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    // The probe writes its log in text mode.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// What another program sees of the frame and its game window.
+struct FrameView {
+  PixelRect rect;
+  bool visible, zoomed, iconic;
+  PixelRect game;
+  bool gameVisible;
+  bool maximizeButton, restoreButton, fullScreenButton;
+  bool operator==(const FrameView&) const = default;
+};
+
+std::string Text(const FrameView& v) {
+  std::ostringstream out;
+  out << "frame " << Text(v.rect) << (v.visible ? " visible" : " hidden") << (v.zoomed ? " zoomed" : "")
+      << (v.iconic ? " iconic" : "") << "; game " << Text(v.game) << (v.gameVisible ? " visible" : " hidden")
+      << "; buttons max " << v.maximizeButton << " restore " << v.restoreButton << " full " << v.fullScreenButton;
+  return out.str();
+}
+
+// The display has no window manager. Wine leaves the size of a maximized
+// window that a window manager manages to that manager, so without one the
+// frame's own sizing of its maximized window would not reach the X server and
+// Wine would take the stale X geometry back later. Unmanaged, Wine places the
+// frame's windows itself, as Windows does. Set for the host program only, in
+// the build tree's own prefix.
+void LetWinePlaceTheFrameItself() {
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\qm_frame_window_host.exe\\X11 Driver", 0,
+                            nullptr, 0, KEY_SET_VALUE, nullptr, &created, nullptr),
+            ERROR_SUCCESS);
+  const UniqueHKey key(created);
+  const wchar_t no[] = L"N";
+  ASSERT_EQ(RegSetValueExW(key.get(), L"Managed", 0, REG_SZ, reinterpret_cast<const BYTE*>(no), sizeof no),
+            ERROR_SUCCESS);
+}
+
+class FrameWindowOnWine : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { LetWinePlaceTheFrameItself(); }
+
+  void SetUp() override {
+    frameLog_ = Utf8FromWide(temp_.Sub(L"frame.log"));
+    probeLog_ = Utf8FromWide(temp_.Sub(L"probe.log"));
+    SetEnvironmentVariableW(L"QM_FRAME_LOG", temp_.Sub(L"frame.log").c_str());
+    SetEnvironmentVariableW(L"QM_PROBE_LOG", temp_.Sub(L"probe.log").c_str());
+    SetEnvironmentVariableW(L"QM_FRAME_GAME_URL", kGameUrl.c_str());
+    SetEnvironmentVariableW(L"QM_FRAME_ENGINE_DATA", temp_.Sub(L"engine").c_str());
+    SetEnvironmentVariableW(L"QM_FRAME_LINGER_MS", L"1500");
+    SetEnvironmentVariableW(L"QM_FRAME_ANSWERS", L"");
+  }
+
+  void TearDown() override {
+    if (HasFailure()) std::printf("frame log:\n%s\ngame probe log:\n%s\n", FrameLog().c_str(), ProbeLog().c_str());
+    if (host_ && WaitForSingleObject(host_.get(), 0) == WAIT_TIMEOUT) TerminateProcess(host_.get(), 9);
+    if (host_) WaitForSingleObject(host_.get(), 5000);
+    if (gamePid_ && !WaitUntil([&] { return !ProcessAlive(gamePid_); }, 5000)) KillProcess(gamePid_);
+  }
+
+  // Starts the frame process with the prompts' answers and the program of
+  // its game process, and waits until the game window has come in.
+  void StartFrame(const std::wstring& answers = L"", const std::wstring& gameProgram = ProbeProgram()) {
+    SetEnvironmentVariableW(L"QM_FRAME_ANSWERS", answers.c_str());
+    SetEnvironmentVariableW(L"QM_FRAME_GAME_PROGRAM", gameProgram.c_str());
+    const std::wstring host = BesideThisTest(L"qm_frame_window_host.exe");
+    std::wstring line = L"\"" + host + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION created{};
+    ASSERT_TRUE(CreateProcessW(host.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &created));
+    host_.reset(created.hProcess);
+    const UniqueHandle thread(created.hThread);
+    hostPid_ = created.dwProcessId;
+
+    ASSERT_TRUE(WaitUntil([&] { return !FrameLogged("launch ").empty(); }, 30000)) << FrameLog();
+    launchLine_ = FrameLogged("launch ");
+    const std::size_t at = launchLine_.find("-frameWnd=");
+    ASSERT_NE(at, std::string::npos) << launchLine_;
+    frame_ = Hwnd(std::atoll(launchLine_.c_str() + at + 10));
+    ASSERT_TRUE(IsWindow(frame_)) << launchLine_;
+    ASSERT_TRUE(WaitUntil([&] { return (game_ = ForeignChild()) != nullptr; }, 30000)) << ProbeLog();
+    GetWindowThreadProcessId(game_, &gamePid_);
+    if (gameProgram == ProbeProgram()) {
+      // The probe tells what it was asked: the window it announced is this one.
+      ASSERT_TRUE(WaitUntil([&] { return Count(probeLog_, "sent 3025 answer 0") == 1; }, 30000)) << ProbeLog();
+      EXPECT_EQ(game_, Hwnd(std::atoll(ProbeLogged("game window ").c_str())));
+      EXPECT_EQ(gamePid_, static_cast<DWORD>(std::atol(ProbeLogged("game pid ").c_str())));
+    }
+    // The frame fits the game window once it knows it, at its next change at
+    // the latest; until then the window's own first place stands.
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowVisible(game_) != FALSE; }, 5000));
+  }
+
+  static std::wstring ProbeProgram() { return BesideThisTest(L"qm_game_probe.exe"); }
+
+  // The frame's child window that another process owns: the game window.
+  HWND ForeignChild() const {
+    struct Search {
+      HWND frame;
+      DWORD framePid;
+      HWND found = nullptr;
+    } search{frame_, hostPid_};
+    EnumChildWindows(
+        frame_,
+        [](HWND child, LPARAM data) -> BOOL {
+          auto* s = reinterpret_cast<Search*>(data);
+          DWORD pid = 0;
+          GetWindowThreadProcessId(child, &pid);
+          if (GetParent(child) != s->frame || pid == s->framePid) return TRUE;
+          s->found = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+  }
+
+  FrameView View() const {
+    auto shown = [&](int id) {
+      HWND button = GetDlgItem(frame_, id);
+      return button && (GetWindowLongPtrW(button, GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    return {WindowRect(frame_),         IsWindowVisible(frame_) != FALSE, IsZoomed(frame_) != FALSE,
+            IsIconic(frame_) != FALSE,  RectInClientOf(game_, frame_),    IsWindowVisible(game_) != FALSE,
+            shown(kButtonMaximize),     shown(kButtonRestore),            shown(kButtonFullScreen)};
+  }
+  FrameView MaximizedView() const {
+    const PixelRect r = MaximizedRect();
+    return {r, true, true, false, BelowStrip(r), true, false, true, true};
+  }
+  FrameView RestoredView() const {
+    const PixelRect r = CentredRect();
+    return {r, true, false, false, BelowStrip(r), true, true, false, true};
+  }
+  FrameView FullScreenView() const {
+    const PixelRect r = ScreenRect();
+    return {r, true, true, false, WholeClient(r), true, false, false, false};
+  }
+  // Waits for the view; on failure the message tells what there was.
+  testing::AssertionResult Becomes(const FrameView& expected, int timeoutMs = 5000) const {
+    if (WaitUntil([&] { return View() == expected; }, timeoutMs)) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "\n  expected " << Text(expected) << "\n  actual   " << Text(View());
+  }
+
+  // A caption button's click as the button reports it to the frame.
+  void Click(int id) const {
+    PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(frame_, id)));
+  }
+  void SysCommand(unsigned command) const { PostMessageW(frame_, WM_SYSCOMMAND, command, 0); }
+  void Hotkey(int id) const { PostMessageW(frame_, WM_HOTKEY, static_cast<WPARAM>(id), 0); }
+  void TrayMouse(unsigned mouseMessage) const { PostMessageW(frame_, kTrayIconMessage, 0, mouseMessage); }
+
+  std::string FrameLog() const { return Joined(frameLog_); }
+  std::string ProbeLog() const { return Joined(probeLog_); }
+  static std::string Joined(const std::string& path) {
+    std::string all;
+    for (const std::string& line : Lines(path)) all += line + "\n";
+    return all;
+  }
+  static int Count(const std::string& path, const std::string& line) {
+    int n = 0;
+    for (const std::string& l : Lines(path)) n += l == line;
+    return n;
+  }
+  static int CountPrefix(const std::string& path, const std::string& prefix) {
+    int n = 0;
+    for (const std::string& l : Lines(path)) n += l.rfind(prefix, 0) == 0;
+    return n;
+  }
+  static std::string Logged(const std::string& path, const std::string& prefix) {
+    for (const std::string& l : Lines(path))
+      if (l.rfind(prefix, 0) == 0) return l.substr(prefix.size());
+    return {};
+  }
+  std::string FrameLogged(const std::string& prefix) const { return Logged(frameLog_, prefix); }
+  std::string ProbeLogged(const std::string& prefix) const { return Logged(probeLog_, prefix); }
+
+  bool HostEnded(int timeoutMs) const { return WaitForSingleObject(host_.get(), timeoutMs) == WAIT_OBJECT_0; }
+  DWORD HostExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(host_.get(), &code);
+    return code;
+  }
+
+  static std::string QuitPromptLine(const std::string& answer) {
+    return "prompt 关闭提示|是否退出" + Utf8FromWide(LoadStringRow(kRowLauncherTitle)) + "？ -> " + answer;
+  }
+  static std::string ChooseServerPromptLine(const std::string& answer) {
+    return "prompt 选服|是否退出当前区服，重新选择新区服？ -> " + answer;
+  }
+
+  test::TempDir temp_;
+  std::string frameLog_, probeLog_;
+  UniqueHandle host_;
+  DWORD hostPid_ = 0;
+  std::string launchLine_;
+  HWND frame_ = nullptr;
+  HWND game_ = nullptr;
+  DWORD gamePid_ = 0;
+};
+
+TEST_F(FrameWindowOnWine, StartsMaximizedWithTheGameProcessEmbeddedBelowTheStrip) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  // The game process's command line, exactly: the program quoted, the
+  // frame's own handle in decimal, the login's game URL unchanged at the end.
+  const std::string expected = "\"" + Utf8FromWide(ProbeProgram()) +
+                               "\" -frameWnd=" + std::to_string(reinterpret_cast<INT_PTR>(frame_)) +
+                               " -gameurl=" + Utf8FromWide(kGameUrl);
+  EXPECT_EQ(launchLine_, expected);
+  EXPECT_EQ(CountPrefix(frameLog_, "launch "), 1) << FrameLog();
+  EXPECT_EQ(Count(probeLog_, "navigate " + Utf8FromWide(kGameUrl)), 1) << ProbeLog();
+
+  // The frame is the launcher's top-level window with the launcher's title.
+  wchar_t title[256] = {};
+  GetWindowTextW(frame_, title, 256);
+  EXPECT_EQ(std::wstring(title), LoadStringRow(kRowLauncherTitle));
+  EXPECT_EQ(GetAncestor(frame_, GA_ROOT), frame_);
+  EXPECT_EQ(GetWindowLongPtrW(frame_, GWL_STYLE) & WS_CAPTION, 0);
+
+  // The game window of the other process is a child of the frame.
+  DWORD gameOwnerPid = 0;
+  GetWindowThreadProcessId(game_, &gameOwnerPid);
+  EXPECT_EQ(gameOwnerPid, gamePid_);
+  EXPECT_NE(gamePid_, hostPid_);
+  EXPECT_EQ(GetParent(game_), frame_);
+  EXPECT_TRUE(IsChild(frame_, game_));
+  EXPECT_NE(GetWindowLongPtrW(game_, GWL_STYLE) & WS_CHILD, 0);
+
+  std::printf("maximized frame %s, screen %s\n", Text(MaximizedRect()).c_str(), Text(ScreenRect()).c_str());
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  EXPECT_TRUE(TrayIconPresent(frame_));
+  test::Shell("import -window root '" + test::ShotDir() + "/frame_window_wine.png'");
+  // The buttons sit on the strip, laid out from the frame's width.
+  const PixelRect frame = WindowRect(frame_);
+  for (const CaptionButton& button : CaptionButtons()) {
+    SCOPED_TRACE(button.id);
+    ASSERT_TRUE(GetDlgItem(frame_, button.id));
+    EXPECT_EQ(RectInClientOf(GetDlgItem(frame_, button.id), frame_), CaptionButtonPlace(button, frame.width));
+  }
+}
+
+TEST_F(FrameWindowOnWine, CaptionButtonsRestoreMaximizeAndFullScreenWithTheGameWindowFollowing) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    FrameView expected;
+  };
+  const Step steps[] = {
+      {"restore button", [&] { Click(kButtonRestore); }, RestoredView()},
+      {"maximize button", [&] { Click(kButtonMaximize); }, MaximizedView()},
+      {"restore button again", [&] { Click(kButtonRestore); }, RestoredView()},
+      {"full screen from restored", [&] { Click(kButtonFullScreen); }, FullScreenView()},
+      // Declining the quit prompt of a system close leaves full screen, and
+      // always into the maximized state.
+      {"system close, declined", [&] { SysCommand(SC_CLOSE); }, MaximizedView()},
+      {"double click on the strip", [&] { PostMessageW(frame_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(700, 15)); },
+       RestoredView()},
+      {"double click again", [&] { PostMessageW(frame_, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(500, 15)); },
+       MaximizedView()},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.act();
+    EXPECT_TRUE(Becomes(step.expected));
+    Settle(200);
+    EXPECT_TRUE(Becomes(step.expected, 0)) << "did not stay";
+  }
+  EXPECT_EQ(Count(frameLog_, QuitPromptLine("cancel")), 1) << FrameLog();
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  EXPECT_TRUE(WaitForSingleObject(host_.get(), 0) == WAIT_TIMEOUT);
+}
+
+TEST_F(FrameWindowOnWine, MinimizedByItsButtonComesBackFromTheTaskbarIntoTheWorkArea) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonMinimize);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(frame_) != FALSE; }, 5000));
+  // The taskbar button brings it back: the system restores the window, and
+  // the frame puts itself into the work area again.
+  SysCommand(SC_RESTORE);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+}
+
+TEST_F(FrameWindowOnWine, BossKeyHidesAndShowsTheFrameWhileTheTrayIconStays) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  const FrameView before = View();
+  Hotkey(kBossKeyHotkeyId);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+  EXPECT_TRUE(TrayIconPresent(frame_));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  Hotkey(kBossKeyHotkeyId);
+  EXPECT_TRUE(Becomes(before));
+  // The boss-key button hides too; the tray menu's item toggles both ways.
+  Click(kButtonBossKey);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayToggle, 0), 0);
+  EXPECT_TRUE(Becomes(before));
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayToggle, 0), 0);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+}
+
+// A window of this test process that takes the foreground from the frame.
+struct OtherProgramWindow {
+  UniqueHwnd owner;
+  OtherProgramWindow() {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"QmOtherProgram";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    RegisterClassW(&wc);
+    owner.reset(CreateWindowExW(0, wc.lpszClassName, L"other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 200, 200, 300,
+                                200, nullptr, nullptr, wc.hInstance, nullptr));
+  }
+};
+
+// Makes the window the foreground window as a click of the player would:
+// through the X server's focus, which Wine follows.
+bool BringToFront(HWND hwnd, const std::string& title) {
+  SetForegroundWindow(hwnd);
+  if (WaitUntil([&] { return GetForegroundWindow() == hwnd; }, 1000)) return true;
+  test::Shell("xdotool search --name '^" + title + "$' windowactivate --sync windowfocus --sync 2>/dev/null");
+  return WaitUntil([&] { return GetForegroundWindow() == hwnd; }, 3000);
+}
+
+TEST_F(FrameWindowOnWine, FullScreenKeyActsOnlyWhileTheFrameIsInFront) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  OtherProgramWindow other;
+  ASSERT_TRUE(BringToFront(other.owner.get(), "other program"));
+  Hotkey(kFullScreenHotkeyId);
+  Settle(500);
+  EXPECT_TRUE(Becomes(MaximizedView(), 0)) << "full screen while another program was in front";
+
+  ASSERT_TRUE(BringToFront(frame_, Utf8FromWide(LoadStringRow(kRowLauncherTitle))));
+  Hotkey(kFullScreenHotkeyId);
+  EXPECT_TRUE(Becomes(FullScreenView()));
+  Hotkey(kFullScreenHotkeyId);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+}
+
+TEST_F(FrameWindowOnWine, EnterEscapeAndF5KeepFullScreenAltF4AsksAndLeavesIt) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"cancel"));
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonFullScreen);
+  ASSERT_TRUE(Becomes(FullScreenView()));
+  ASSERT_TRUE(BringToFront(frame_, Utf8FromWide(LoadStringRow(kRowLauncherTitle))));
+  // Real key presses through the X server into the frame that has the focus.
+  test::Shell("xdotool key Escape Return F5");
+  Settle(700);
+  EXPECT_TRUE(Becomes(FullScreenView(), 0));
+  EXPECT_EQ(CountPrefix(frameLog_, "prompt "), 0) << FrameLog();
+  EXPECT_EQ(FrameLogged("DoModal "), "");
+
+  test::Shell("xdotool key alt+F4");
+  EXPECT_TRUE(WaitUntil([&] { return Count(frameLog_, QuitPromptLine("cancel")) == 1; }, 5000)) << FrameLog();
+  // Declined: the launcher stays, out of full screen into the maximized state.
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  EXPECT_EQ(FrameLogged("DoModal "), "");
+}
+
+// The pointer on the frame's own pixels: a click on the restore button, a
+// double click on the strip, a click on the maximize button.
+TEST_F(FrameWindowOnWine, RealClicksOnTheCaptionButtonsAndTheStrip) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  auto clickAt = [](int x, int y, int clicks) {
+    test::Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.3 click --repeat " +
+                std::to_string(clicks) + " --delay 80 1");
+  };
+  auto buttonCentre = [&](int id) {
+    RECT r{};
+    GetWindowRect(GetDlgItem(frame_, id), &r);
+    return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  };
+  POINT restore = buttonCentre(kButtonRestore);
+  clickAt(restore.x, restore.y, 1);
+  EXPECT_TRUE(Becomes(RestoredView()));
+  test::Shell("import -window root '" + test::ShotDir() + "/frame_window_wine_restored.png'");
+  const PixelRect restored = CentredRect();
+  clickAt(restored.x + 400, restored.y + 15, 2);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  restore = buttonCentre(kButtonRestore);
+  clickAt(restore.x, restore.y, 1);
+  ASSERT_TRUE(Becomes(RestoredView()));
+  const POINT maximize = buttonCentre(kButtonMaximize);
+  clickAt(maximize.x, maximize.y, 1);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+}
+
+TEST_F(FrameWindowOnWine, TrayIconLeftButtonDownShowsAHiddenOrMinimizedFrame) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonBossKey);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+  // Only the press of the left button acts; other mouse messages do nothing.
+  for (unsigned mouse : {WM_LBUTTONUP, WM_MOUSEMOVE, WM_LBUTTONDBLCLK}) TrayMouse(mouse);
+  Settle(500);
+  EXPECT_FALSE(IsWindowVisible(frame_));
+  TrayMouse(WM_LBUTTONDOWN);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == frame_; }, 3000));
+
+  // A minimized frame is shown but stays minimized.
+  Click(kButtonMinimize);
+  ASSERT_TRUE(WaitUntil([&] { return IsIconic(frame_) != FALSE; }, 5000));
+  TrayMouse(WM_LBUTTONDOWN);
+  Settle(500);
+  EXPECT_TRUE(IsWindowVisible(frame_));
+  EXPECT_TRUE(IsIconic(frame_));
+}
+
+TEST_F(FrameWindowOnWine, QuitDeclinedChangesNothingConfirmedClosesTheGameAndEndsTheFrame) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"cancel,cancel,cancel,ok"));
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonRestore);
+  ASSERT_TRUE(Becomes(RestoredView()));
+  const FrameView before = View();
+
+  // Declined from the close button, the tray menu and a system close alike.
+  Click(kButtonClose);
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayExit, 0), 0);
+  SysCommand(SC_CLOSE);
+  ASSERT_TRUE(WaitUntil([&] { return Count(frameLog_, QuitPromptLine("cancel")) == 3; }, 5000)) << FrameLog();
+  Settle(300);
+  EXPECT_TRUE(Becomes(before, 0));
+  EXPECT_TRUE(TrayIconPresent(frame_));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  EXPECT_EQ(FrameLogged("DoModal "), "");
+
+  Click(kButtonClose);
+  ASSERT_TRUE(WaitUntil([&] { return FrameLogged("DoModal ") == "0"; }, 5000)) << FrameLog();
+  // The frame object still lives (the host lingers): the icon went with the
+  // confirmed prompt, not with the window.
+  EXPECT_TRUE(IsWindow(frame_));
+  EXPECT_FALSE(TrayIconPresent(frame_));
+  EXPECT_FALSE(IsWindowVisible(frame_));
+  // The game window was sent WM_CLOSE: the view goes and the process ends.
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(gamePid_); }, 5000));
+  EXPECT_NE(ProbeLog().find("got 16 0\ndestroy view\nquit 0\n"), std::string::npos) << ProbeLog();
+  ASSERT_TRUE(HostEnded(10000));
+  EXPECT_EQ(HostExitCode(), 0u);
+  EXPECT_EQ(Count(frameLog_, QuitPromptLine("ok")), 1) << FrameLog();
+  EXPECT_EQ(Count(frameLog_, "restart"), 0);
+}
+
+TEST_F(FrameWindowOnWine, ChooseServerDeclinedChangesNothingConfirmedRestartsTheLauncherOnce) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"cancel,ok"));
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  const FrameView before = View();
+  Click(kButtonChooseServer);
+  ASSERT_TRUE(WaitUntil([&] { return Count(frameLog_, ChooseServerPromptLine("cancel")) == 1; }, 5000)) << FrameLog();
+  Settle(300);
+  EXPECT_TRUE(Becomes(before, 0));
+  EXPECT_TRUE(TrayIconPresent(frame_));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  EXPECT_EQ(Count(frameLog_, "restart"), 0);
+
+  Click(kButtonChooseServer);
+  ASSERT_TRUE(WaitUntil([&] { return FrameLogged("DoModal ") == "0"; }, 5000)) << FrameLog();
+  EXPECT_FALSE(IsWindowVisible(frame_));
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(gamePid_); }, 5000));
+  EXPECT_NE(ProbeLog().find("got 16 0\ndestroy view\nquit 0\n"), std::string::npos) << ProbeLog();
+  ASSERT_TRUE(HostEnded(10000));
+  EXPECT_EQ(HostExitCode(), 0u);
+  EXPECT_EQ(Count(frameLog_, "restart"), 1) << FrameLog();
+  // The new launcher is started after the game window was closed.
+  const std::vector<std::string> lines = Lines(frameLog_);
+  EXPECT_EQ(lines.end() - std::find(lines.begin(), lines.end(), "restart"), 2) << FrameLog();
+}
+
+TEST_F(FrameWindowOnWine, RefreshReloadsTheGamePage) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  Click(kButtonRefresh);
+  Click(kButtonRefresh);
+  EXPECT_TRUE(WaitUntil([&] { return Count(probeLog_, "navigate " + Utf8FromWide(kGameUrl)) == 3; }, 5000))
+      << ProbeLog();
+}
+
+TEST_F(FrameWindowOnWine, KillingTheFrameProcessEndsTheGameProcess) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  TerminateProcess(host_.get(), 9);
+  ASSERT_TRUE(HostEnded(5000));
+  const auto killed = Clock::now();
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(gamePid_); }, 6000));
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killed).count();
+  std::printf("game process ended %lld ms after its frame process was killed\n", static_cast<long long>(ms));
+}
+
+// The launcher's own game mode as the game process: under Wine its game view
+// has no HTML engine to show the page, but its game window is the real one.
+TEST_F(FrameWindowOnWine, TheLaunchersOwnGameProcessIsEmbeddedFollowsTheFrameAndEndsWithIt) {
+  const std::wstring launcher = test::LauncherPath();
+  if (launcher.empty()) GTEST_SKIP() << "QM_LAUNCHER names no launcher";
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"ok", launcher));
+  EXPECT_EQ(launchLine_, "\"" + Utf8FromWide(launcher) + "\" -frameWnd=" +
+                             std::to_string(reinterpret_cast<INT_PTR>(frame_)) + " -gameurl=" + Utf8FromWide(kGameUrl));
+  EXPECT_NE(gamePid_, hostPid_);
+  EXPECT_NE(GetWindowLongPtrW(game_, GWL_STYLE) & WS_CHILD, 0);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  Click(kButtonRestore);
+  EXPECT_TRUE(Becomes(RestoredView()));
+  Click(kButtonFullScreen);
+  EXPECT_TRUE(Becomes(FullScreenView()));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+
+  Click(kButtonClose);
+  ASSERT_TRUE(WaitUntil([&] { return FrameLogged("DoModal ") == "0"; }, 5000)) << FrameLog();
+  // Gone on the frame's WM_CLOSE, while the frame still lives.
+  EXPECT_TRUE(WaitUntil([&] { return !ProcessAlive(gamePid_); }, 1000));
+  EXPECT_TRUE(IsWindow(frame_));
+  ASSERT_TRUE(HostEnded(10000));
+  EXPECT_EQ(HostExitCode(), 0u);
+}
+
+}  // namespace
+}  // namespace qm
