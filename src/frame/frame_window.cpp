@@ -201,7 +201,7 @@ void CLander_KVDlg::OnCloseRequest() {
 
 // ---- What the rules ask of the window ---------------------------------------
 
-PixelRect CLander_KVDlg::WorkArea() { return createdHost_ ? createdHost_->WorkArea() : PixelRect{}; }
+PixelRect CLander_KVDlg::WorkArea() { return system_ ? system_->WorkArea() : PixelRect{}; }
 
 std::optional<PixelRect> CLander_KVDlg::TaskbarRect() { return system_ ? system_->TaskbarRect() : std::nullopt; }
 

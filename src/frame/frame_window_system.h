@@ -45,6 +45,8 @@ class FrameWindowSystem {
   // passed through SysCommand(SC_CLOSE) when it reaches the frame.
   virtual bool CloseRequestFollowsSysClose() const = 0;
 
+  // The work area the maximized frame fills.
+  virtual PixelRect WorkArea() = 0;
   virtual std::optional<PixelRect> TaskbarRect() = 0;
   virtual bool IsZoomed() = 0;
   // Sends the frame one of the kSysCommand* commands.

@@ -25,11 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-int FieldAfter(const std::string& text, const std::string& key) {
-  const auto at = text.find(key);
-  return at == std::string::npos ? -1 : std::atoi(text.c_str() + at + key.size());
-}
-
 // The visible windows of the launcher's program (its frame, the tray icon,
 // menus, the overlay, the prompts), with their places.
 std::vector<Placed> LauncherWindows() {
@@ -253,6 +248,13 @@ TEST_F(FrameServicesE2e, TheFullScreenKeyWorksOnlyWhileTheFrameIsActive) {
   EXPECT_TRUE(WaitUntil([&] { return SamePlace(Frame(), {frameId_, 0, 0, 1600, 1000}); }, 5000))
       << "the full-screen key did not make the frame full screen";
   Screen("frame-full-screen-key");
+  // Pressed again, it leaves full screen: maximized in the work area below
+  // the panel, the game below the strip again.
+  Press("F11");
+  EXPECT_TRUE(WaitUntil([&] { return SamePlace(Frame(), Maximized()); }, 5000))
+      << "the full-screen key did not leave full screen: " << Frame().x << "," << Frame().y << " " << Frame().width
+      << "x" << Frame().height;
+  Screen("frame-full-screen-left");
 }
 
 // Files of the disk cache folder as a test prepares them.

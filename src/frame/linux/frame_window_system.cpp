@@ -16,9 +16,12 @@ class GtkFrameWindowSystem final : public FrameWindowSystem {
   // The window manager's close goes straight to the frame.
   bool CloseRequestFollowsSysClose() const override { return false; }
 
-  std::optional<PixelRect> TaskbarRect() override {
-    return PanelBeforeWorkArea(host_.ScreenArea(), host_.WorkArea());
-  }
+  // While the frame is full screen the window manager may report the whole
+  // screen as the work area (its panels are covered); leaving full screen
+  // needs the work area as it was, as Windows always reports it.
+  PixelRect WorkArea() override { return fullScreen_ ? workAreaBeforeFullScreen_ : host_.WorkArea(); }
+
+  std::optional<PixelRect> TaskbarRect() override { return PanelBeforeWorkArea(host_.ScreenArea(), WorkArea()); }
 
   bool IsZoomed() override { return zoomed_ && host_.State() != ShowState::kMinimized; }
 
@@ -49,7 +52,10 @@ class GtkFrameWindowSystem final : public FrameWindowSystem {
 
   void MoveWindow(const PixelRect& rect, bool fullScreen) override {
     GtkWindow* window = GTK_WINDOW(host_.Native());
-    if (fullScreen && !fullScreen_) gtk_window_fullscreen(window);
+    if (fullScreen && !fullScreen_) {
+      workAreaBeforeFullScreen_ = host_.WorkArea();
+      gtk_window_fullscreen(window);
+    }
     if (!fullScreen && fullScreen_) gtk_window_unfullscreen(window);
     fullScreen_ = fullScreen;
     host_.SetBounds(rect);
@@ -81,6 +87,7 @@ class GtkFrameWindowSystem final : public FrameWindowSystem {
   Events events_;
   bool zoomed_ = false;
   bool fullScreen_ = false;
+  PixelRect workAreaBeforeFullScreen_{};
   PixelRect restoredPlace_{};
 };
 

@@ -9,6 +9,7 @@
 #include <gtk/gtk.h>
 #include <gtk/gtkx.h>
 
+#include <algorithm>
 #include <map>
 
 #include "platform/linux/owners.h"
@@ -180,9 +181,19 @@ class X11GameEmbedSite : public GameEmbedSite {
     auto* self = static_cast<X11GameEmbedSite*>(data);
     XClientMessageEvent* place = AsClientMessage(xevent, kPlaceAtom);
     if (!place) return GDK_FILTER_CONTINUE;
-    const int width = static_cast<int>(place->data.l[2]), height = static_cast<int>(place->data.l[3]);
-    MoveChild(self->parent_, self->socket_.get(), static_cast<int>(place->data.l[0]),
-              static_cast<int>(place->data.l[1]));
+    const int x = static_cast<int>(place->data.l[0]), y = static_cast<int>(place->data.l[1]);
+    int width = static_cast<int>(place->data.l[2]), height = static_cast<int>(place->data.l[3]);
+    // The game window measures the frame's X window, which lags behind a
+    // size the frame has just asked for (leaving full screen, restoring).
+    // The socket's request is a minimum of the frame window, so a place
+    // measured from the old size would hold the frame at it; kept inside the
+    // client size the frame set, the socket lets the frame shrink and hands
+    // the plug its true size.
+    int clientWidth = -1, clientHeight = -1;
+    gtk_widget_get_size_request(self->parent_, &clientWidth, &clientHeight);
+    if (clientWidth > 0) width = std::min(width, clientWidth - x);
+    if (clientHeight > 0) height = std::min(height, clientHeight - y);
+    MoveChild(self->parent_, self->socket_.get(), x, y);
     gtk_widget_set_size_request(self->socket_.get(), width > 0 ? width : 1, height > 0 ? height : 1);
     return GDK_FILTER_REMOVE;
   }

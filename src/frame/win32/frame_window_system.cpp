@@ -14,7 +14,8 @@ PixelRect RectOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bot
 
 class Win32FrameWindowSystem final : public FrameWindowSystem {
  public:
-  Win32FrameWindowSystem(HWND frame, Events events) : frame_(frame), events_(std::move(events)) {
+  Win32FrameWindowSystem(WindowHost& host, HWND frame, Events events)
+      : host_(host), frame_(frame), events_(std::move(events)) {
     SetWindowSubclass(frame_, &Win32FrameWindowSystem::Proc, kFrameSubclassId, reinterpret_cast<DWORD_PTR>(this));
   }
   ~Win32FrameWindowSystem() override {
@@ -22,6 +23,8 @@ class Win32FrameWindowSystem final : public FrameWindowSystem {
   }
 
   bool CloseRequestFollowsSysClose() const override { return true; }
+
+  PixelRect WorkArea() override { return host_.WorkArea(); }
 
   std::optional<PixelRect> TaskbarRect() override {
     HWND taskbar = FindWindowW(L"Shell_TrayWnd", L"");
@@ -55,6 +58,7 @@ class Win32FrameWindowSystem final : public FrameWindowSystem {
     return DefSubclassProc(hwnd, message, wParam, lParam);
   }
 
+  WindowHost& host_;
   HWND frame_;
   Events events_;
 };
@@ -64,7 +68,7 @@ class Win32FrameWindowSystem final : public FrameWindowSystem {
 std::unique_ptr<FrameWindowSystem> FrameWindowSystem::Attach(WindowHost& host, Events events) {
   HWND frame = static_cast<HWND>(host.Native());
   if (!frame) return nullptr;
-  return std::make_unique<Win32FrameWindowSystem>(frame, std::move(events));
+  return std::make_unique<Win32FrameWindowSystem>(host, frame, std::move(events));
 }
 
 }  // namespace qm
