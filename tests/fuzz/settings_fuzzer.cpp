@@ -34,10 +34,10 @@ bool FitsOnALine(const std::wstring& text) {
 bool Representable(const std::wstring& section, const std::wstring& key, const std::wstring& value) {
   if (!FitsOnALine(section) || !FitsOnALine(key) || !FitsOnALine(value)) return false;
   if (section.find(L']') != std::wstring::npos) return false;
-  // A key line must not read as a comment, a section line or a longer key.
+  // A key line must not read as a comment, a section line (a "]" may come
+  // from the value) or a longer key.
   if (key.find(L'=') != std::wstring::npos) return false;
-  if (!key.empty() && key.front() == L';') return false;
-  if (!key.empty() && key.front() == L'[' && key.find(L']') != std::wstring::npos) return false;
+  if (!key.empty() && (key.front() == L';' || key.front() == L'[')) return false;
   // A value loses one pair of matching quotes around it and is cut to 259.
   if (value.size() > ini::kValueCapacity - 1) return false;
   if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front()) {
