@@ -23,7 +23,8 @@ int RunApplication(const std::wstring& commandLine) {
       return RunUninstallConfirmation();
     case LaunchMode::kUninstallCleanUp:
       return RunUninstallCleanUp(decision.path);
-    default:
+    case LaunchMode::kGameProcess:
+    case LaunchMode::kLauncher:
       break;
   }
 

@@ -16,6 +16,9 @@ const wchar_t* LaunchModeName(LaunchMode mode) {
 }
 
 LaunchDecision DecideLaunchMode(std::wstring_view line) {
+  const GameArguments game = ReadGameArguments(line);
+  if (game.frameHandle != 0 && game.gameUrlGiven) return {LaunchMode::kGameProcess, {}};
+
   const std::wstring_view first = line.substr(0, 2);
   const std::wstring_view last = line.size() >= 2 ? line.substr(line.size() - 2) : line;
   // Everything from the fourth character on, i.e. what follows "-d " or "-u ".
@@ -64,6 +67,7 @@ GameArguments ReadGameArguments(std::wstring_view line) {
   }
   if (size_t at = rest.find(kUrl); at != std::wstring_view::npos) {
     args.gameUrl = std::wstring(rest.substr(at + kUrl.size()));
+    args.gameUrlGiven = true;
   }
   return args;
 }

@@ -21,6 +21,7 @@ const wchar_t* LaunchModeName(LaunchMode mode);
 struct GameArguments {
   std::int64_t frameHandle = 0;  // window handle, 0 when none was given
   std::wstring gameUrl;
+  bool gameUrlGiven = false;     // "-gameurl=" stood after the handle
 };
 
 struct LaunchDecision {
@@ -28,9 +29,12 @@ struct LaunchDecision {
   std::wstring path;  // hand-over: install path; clean-up: installed executable
 };
 
-// The first rules of start-up: hand-over, then the two uninstall runs. Any
-// other line (and "-d" alone) yields kLauncher here; the caller then reads
-// the game arguments, also after a hand-over that failed and returned.
+// The first rules of start-up. A line with a non-zero frame handle followed
+// by "-gameurl=" is a game process before any other rule: its game URL comes
+// from a web page, and its text (an account named "bob-u") must never choose
+// another mode. Then hand-over, then the two uninstall runs. Any other line
+// (and "-d" alone) yields kLauncher here; the caller then reads the game
+// arguments, also after a hand-over that failed and returned.
 LaunchDecision DecideLaunchMode(std::wstring_view commandLine);
 
 // Reads "-frameWnd=" and "-gameurl=" the way start-up does: the handle is the

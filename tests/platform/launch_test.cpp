@@ -22,6 +22,10 @@ TEST(Launch, ModesNotYetBuiltEndCleanly) {
       {L"-u " + scratch.Sub(L"Quellmoor.exe"), nullptr},
       {L"\"" + launcher + L"\" -frameWnd=987654 -gameurl=http://127.0.0.1/play_gamecode",
        "frame window 987654 does not exist"},
+      // A game URL whose account ends in "-u" is still a game process's
+      // line, never the uninstall question.
+      {L"\"" + launcher + L"\" -frameWnd=987654 -gameurl=http://127.0.0.1/qmr/play_gamecode/svname/s/?uid=bob-u",
+       "frame window 987654 does not exist"},
   };
   for (const Case& c : cases) {
     const test::ChildResult result = test::RunChild(launcher, c.line);

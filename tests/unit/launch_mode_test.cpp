@@ -16,7 +16,7 @@ struct Case {
 // The mode a whole start-up decision gives, as the application runs it.
 LaunchMode Decide(const std::wstring& line) {
   const LaunchDecision decision = DecideLaunchMode(line);
-  if (decision.mode != LaunchMode::kLauncher) return decision.mode;
+  if (decision.mode != LaunchMode::kLauncher && decision.mode != LaunchMode::kGameProcess) return decision.mode;
   return ModeForGameArguments(ReadGameArguments(line));
 }
 
@@ -50,12 +50,22 @@ TEST(LaunchMode, DecisionTable) {
       {L"-frameWnd=abc -gameurl=u", LaunchMode::kLauncher, L"", 0, L"u"},
       {L"-frameWnd=99999999999 -gameurl=u", LaunchMode::kGameProcess, L"", 2147483647, L"u"},
       {L"a -frameWnd=1 -frameWnd=2 -gameurl=-gameurl=x", LaunchMode::kGameProcess, L"", 1, L"-gameurl=x"},
+      // A game URL is chosen by a web page (an account named "bob-u"): its
+      // text never makes the line an uninstall or hand-over run.
+      {L"\"C:\\q.exe\" -frameWnd=1234 -gameurl=http://h/play_gamecode/svname/s/?uid=bob-u", LaunchMode::kGameProcess,
+       L"", 1234, L"http://h/play_gamecode/svname/s/?uid=bob-u"},
+      {L"\"C:\\q.exe\" -frameWnd=7 -gameurl=-u", LaunchMode::kGameProcess, L"", 7, L"-u"},
+      {L"-d C:\\x -frameWnd=7 -gameurl=u", LaunchMode::kGameProcess, L"", 7, L"u"},
+      {L"-u C:\\x -frameWnd=7 -gameurl=u", LaunchMode::kGameProcess, L"", 7, L"u"},
+      // Without a handle or without a game URL after it, the old rules hold.
+      {L"\"C:\\q.exe\" -frameWnd=0 -gameurl=x-u", LaunchMode::kUninstallConfirm, L"", 0, L""},
+      {L"-gameurl=x -frameWnd=7 -u", LaunchMode::kUninstallConfirm, L"", 0, L""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
     EXPECT_EQ(Decide(c.line), c.mode);
     const LaunchDecision decision = DecideLaunchMode(c.line);
-    if (decision.mode != LaunchMode::kLauncher) {
+    if (decision.mode != LaunchMode::kLauncher && decision.mode != LaunchMode::kGameProcess) {
       EXPECT_EQ(decision.path, c.path);
     } else {
       const GameArguments args = ReadGameArguments(c.line);
