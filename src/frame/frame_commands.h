@@ -24,5 +24,6 @@ constexpr int kCommandTrayClearCache = 32776;  // tray menu "清理缓存"
 constexpr int kCommandTrayExit = 32777;      // tray menu "退出"
 constexpr int kCommandAcceleratorF5 = 32778;  // accelerator table 303: F5
 constexpr int kCommandCacheCleaned = 10002;  // the cache-cleaning worker has finished
+constexpr int kCommandGameProcessEnded = 10003;  // the game process has ended (and been reaped)
 
 }  // namespace qm

@@ -217,6 +217,10 @@ void FrameController::OnCommand(int id) {
     case kCommandCacheCleaned:
       window_.FinishCacheCleaning();
       break;
+    case kCommandGameProcessEnded:
+      // Its window went with it; nothing may be sent to that id any more.
+      gameWindow_ = 0;
+      break;
     case kCommandAcceleratorF5:
     default:
       break;

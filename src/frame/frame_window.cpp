@@ -132,7 +132,12 @@ CTouchButton* CLander_KVDlg::Button(int id) {
 }
 
 std::optional<std::int64_t> CLander_KVDlg::OnChannelMessage(const GameMessage& message) {
-  if (message.message == WM_GAMEWND_ATTACHED) return controller_.OnGameWindowAttached(message.wParam);
+  if (message.message == WM_GAMEWND_ATTACHED) {
+    // Announcements of any other window (anything on the display can send
+    // one) are answered and ignored.
+    if (!embedSite_ || !embedSite_->HoldsGameWindow(message.wParam, gameProcessId_->load())) return 0;
+    return controller_.OnGameWindowAttached(message.wParam);
+  }
   if (websiteData_) return websiteData_->HandleMessage(message);
   return std::nullopt;
 }
@@ -169,7 +174,10 @@ bool CLander_KVDlg::OnKeyDown(const KeyPress& key) {
   return false;
 }
 
-void CLander_KVDlg::OnCommand(int id) { controller_.OnCommand(id); }
+void CLander_KVDlg::OnCommand(int id) {
+  if (id == kCommandGameProcessEnded && websiteData_) websiteData_->GameWindowGone();
+  controller_.OnCommand(id);
+}
 
 void CLander_KVDlg::OnTimer(int id) { controller_.OnTimer(id); }
 
@@ -286,9 +294,15 @@ void CLander_KVDlg::StartGameProcess(const std::wstring& gameUrl) {
   hotkeys_->Register(ReadHotkeyBindings());
   if (!channel_ || !environment_.launchGame) return;
   // The game process starts on a worker thread of its own, with copies of
-  // what it needs, so that the frame never waits for it.
-  std::thread([launch = environment_.launchGame, frame = channel_->Id(), url = gameUrl] { launch(frame, url); })
-      .detach();
+  // what it needs, so that the frame never waits for it. Its end comes back
+  // as a command, dropped when the frame has gone meanwhile.
+  ChildProcessWatch watch;
+  watch.started = [id = gameProcessId_](long processId) { id->store(processId); };
+  const NativeWindow native = createdHost_ ? createdHost_->Native() : nullptr;
+  watch.ended = [native] { PostCommand(native, kCommandGameProcessEnded); };
+  std::thread([launch = environment_.launchGame, frame = channel_->Id(), url = gameUrl, watch = std::move(watch)] {
+    launch(frame, url, watch);
+  }).detach();
 }
 
 void CLander_KVDlg::CloseGameWindow() {

@@ -7,6 +7,7 @@
 // channel and embedding place for the game window, and the services.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,7 @@
 #include "frame/hotkey_registration.h"
 #include "frame/tray_icon.h"
 #include "frame/website_data_relay.h"
+#include "platform/process.h"
 #include "ui/touch_button.h"
 #include "ui/window_host.h"
 
@@ -30,8 +32,9 @@ struct FrameEnvironment {
   // Runs the login window; the game URL it caught, or nothing when there is
   // no login window to run.
   std::function<std::optional<std::wstring>()> login;
-  // Starts the game process for the frame (on a worker thread).
-  std::function<bool(WindowId frame, const std::wstring& gameUrl)> launchGame;
+  // Starts the game process for the frame (on a worker thread) and looks
+  // after it as the watch says.
+  std::function<bool(WindowId frame, const std::wstring& gameUrl, ChildProcessWatch watch)> launchGame;
   // Asks the exit prompts' questions.
   std::function<PromptRunner(NativeWindow owner)> prompts;
   // Starts the launcher anew, with no arguments (choose server).
@@ -116,6 +119,9 @@ class CLander_KVDlg final : public WindowController, private FrameWindowPort {
   // Gone before the window they sit in.
   std::unique_ptr<CTouchButton> buttons_[9];
   ShowState showState_ = ShowState::kRestored;
+  // The game process's id, set by the worker that starts it (0 before),
+  // which may still run after the frame has gone.
+  std::shared_ptr<std::atomic<long>> gameProcessId_ = std::make_shared<std::atomic<long>>(0);
 };
 
 }  // namespace qm

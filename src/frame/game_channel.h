@@ -65,6 +65,13 @@ class GameEmbedSite {
   // children (WindowHost::ChildParent()).
   static std::unique_ptr<GameEmbedSite> Create(NativeWindow frame, NativeWindow childParent);
   virtual ~GameEmbedSite() = default;
+
+  // Whether window is the game window of the game process this frame
+  // started, embedded here: the only window whose announcement the frame
+  // takes, since any program on the display can send the channel's messages.
+  // Windows: a child of the frame that belongs to process gameProcessId;
+  // Linux: the window in this place's own socket.
+  virtual bool HoldsGameWindow(WindowId window, long gameProcessId) const = 0;
 };
 
 // The game process's window inside the frame of the launcher process.

@@ -19,10 +19,10 @@ std::wstring GameProcessCommandLine(const std::wstring& executablePath, WindowId
   return line;
 }
 
-bool LaunchGameProcess(WindowId frameWindow, const std::wstring& gameUrl) {
+bool LaunchGameProcess(WindowId frameWindow, const std::wstring& gameUrl, ChildProcessWatch watch) {
   const std::wstring executable = QuerySystemFolders().modulePath;
   if (executable.empty()) return false;
-  return StartProcess(executable, GameProcessCommandLine(executable, frameWindow, gameUrl));
+  return StartChildProcess(executable, GameProcessCommandLine(executable, frameWindow, gameUrl), std::move(watch));
 }
 
 GameWindowController::GameWindowController(GameWindowPort& window, WindowId frameWindow, std::wstring gameUrl)

@@ -8,6 +8,7 @@
 
 #include "base/launch_mode.h"
 #include "frame/game_messages.h"
+#include "platform/process.h"
 #include "ui/canvas.h"
 
 namespace qm {
@@ -25,9 +26,10 @@ std::wstring GameProcessCommandLine(const std::wstring& executablePath, WindowId
                                     const std::wstring& gameUrl);
 
 // Starts a second run of this executable as the game process of frameWindow.
-// Does not wait and does not watch it; false when it could not be started
-// (nothing is reported: the frame stays without game window).
-bool LaunchGameProcess(WindowId frameWindow, const std::wstring& gameUrl);
+// Does not wait; the frame learns its process id and its end through watch.
+// False when it could not be started (nothing is reported: the frame stays
+// without game window).
+bool LaunchGameProcess(WindowId frameWindow, const std::wstring& gameUrl, ChildProcessWatch watch);
 
 // What the game window asks of its window, its view and its process.
 class GameWindowPort {

@@ -1,6 +1,7 @@
 // Starting successor processes and ending this one.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace qm {
@@ -14,6 +15,22 @@ std::wstring CurrentCommandLine();
 // none, so it sees only its own path). Does not wait. Returns whether the
 // process was created.
 bool StartProcess(const std::wstring& program, const std::wstring& commandLine);
+
+// What this process learns of a child it starts and looks after.
+struct ChildProcessWatch {
+  // Called with the child's process id before the child can act on anything
+  // (Windows: it is created suspended and let run only afterwards; Linux:
+  // right after it was spawned), on the starting thread.
+  std::function<void(long processId)> started;
+  // Called once the child has ended and the system has let go of it (Linux:
+  // reaped, so no zombie stays behind), from any thread.
+  std::function<void()> ended;
+};
+
+// Starts program like StartProcess and looks after it as watch says. Linux:
+// the reaping runs on the GLib main loop of this process. Returns whether
+// the process was created (neither callback is called when not).
+bool StartChildProcess(const std::wstring& program, const std::wstring& commandLine, ChildProcessWatch watch);
 
 // Ends this process at once with the given code, running static destructors.
 [[noreturn]] void ExitProcessNow(int code);

@@ -285,6 +285,32 @@ TEST_F(EmbeddingTest, GameWindowEmbedsUnderTheStripAndAnnouncesItself) {
   EXPECT_TRUE(WaitUntil([&] { return frame_->IsShown(attached_); }, 3000));
 }
 
+TEST_F(EmbeddingTest, OnlyTheGameWindowOfThisPlaceAndOfTheStartedProcessIsTheGame) {
+  StartGame();
+  EXPECT_TRUE(site_->HoldsGameWindow(attached_, gamePid_));
+  // Anything on the display can announce a window: the frame itself, no
+  // window, the root window, another program's window.
+  EXPECT_FALSE(site_->HoldsGameWindow(0, gamePid_));
+  EXPECT_FALSE(site_->HoldsGameWindow(channel_->Id(), gamePid_));
+#ifdef _WIN32
+  // The right window from another process's point of view: the frame only
+  // takes the game window of the process it started.
+  EXPECT_FALSE(site_->HoldsGameWindow(attached_, static_cast<long>(GetCurrentProcessId())));
+  EXPECT_FALSE(site_->HoldsGameWindow(attached_, 0));
+  // A child of the frame that another process put there.
+  UniqueHwnd intruder(CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE, 0, 30, 10, 10, frame_->hwnd, nullptr,
+                                      GetModuleHandleW(nullptr), nullptr));
+  ASSERT_TRUE(intruder);
+  const auto idOf = [](HWND hwnd) { return static_cast<WindowId>(reinterpret_cast<INT_PTR>(hwnd)); };
+  EXPECT_FALSE(site_->HoldsGameWindow(idOf(intruder.get()), gamePid_));
+  EXPECT_FALSE(site_->HoldsGameWindow(idOf(GetDesktopWindow()), gamePid_));
+#else
+  EXPECT_FALSE(site_->HoldsGameWindow(static_cast<WindowId>(DefaultRootWindow(NativeFrame::X())), gamePid_));
+  NativeFrame other;
+  EXPECT_FALSE(site_->HoldsGameWindow(static_cast<WindowId>(other.Xid()), gamePid_));
+#endif
+}
+
 #ifndef _WIN32
 void Shell_(const std::string& command) {
   if (std::system(command.c_str()) != 0) std::printf("failed: %s\n", command.c_str());
@@ -377,6 +403,79 @@ TEST_F(EmbeddingTest, SendTimesOutWhenTheGameProcessDoesNotAnswer) {
   kill(gamePid_, SIGCONT);
   // The late answer of the stopped request does not confuse the next one.
   EXPECT_EQ(channel_->Send(attached_, {WM_GAMEWND_FIT, 1, 0}), 0);
+}
+#endif
+
+#ifndef _WIN32
+// Client messages as another program on the display sends them, over a
+// connection of its own.
+class OtherClient {
+ public:
+  OtherClient() : display_(XOpenDisplay(nullptr)) {}
+  void Send(WindowId target, const char* type, const long (&data)[5]) {
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(target);
+    event.xclient.message_type = XInternAtom(display_.get(), type, False);
+    event.xclient.format = 32;
+    for (int i = 0; i < 5; ++i) event.xclient.data.l[i] = data[i];
+    XSendEvent(display_.get(), static_cast<Window>(target), False, NoEventMask, &event);
+  }
+  void Sync() { XSync(display_.get(), False); }
+
+ private:
+  struct Closer {
+    void operator()(Display* display) const { XCloseDisplay(display); }
+  };
+  std::unique_ptr<Display, Closer> display_;
+};
+
+TEST_F(EmbeddingTest, AnswersNoSendWaitsForAreDropped) {
+  StartGame();
+  // Answers to requests the frame never sent, for every sequence number its
+  // next sends will use.
+  OtherClient other;
+  for (long sequence = 1; sequence <= 2000; ++sequence) {
+    const long forged[5] = {sequence, 777, 1, 0, 0};
+    other.Send(channel_->Id(), "_QM_GAME_ANSWER", forged);
+  }
+  other.Sync();
+  PumpFor(500);
+  // A stopped game process answers nothing: the send must wait for its
+  // time-out, not take a forged answer that came before it.
+  kill(gamePid_, SIGSTOP);
+  EXPECT_EQ(channel_->Send(attached_, {WM_GAMEWND_FIT, 0, 0}, 700), std::nullopt);
+  EXPECT_EQ(channel_->Send(attached_, {WM_GAMEWND_FIT, 0, 0}, 700), std::nullopt);
+  kill(gamePid_, SIGCONT);
+  EXPECT_EQ(channel_->Send(attached_, {WM_GAMEWND_FIT, 1, 0}), 0);
+}
+
+TEST_F(EmbeddingTest, APlaceWithNumbersOutsideTheScreenStaysInsideTheFrame) {
+  StartGame();
+  // The frame's children's container has the frame's client size, as the
+  // frame's window host gives it.
+  gtk_widget_set_size_request(frame_->layout, 1000, 700);
+  PumpFor(200);
+  OtherClient other;
+  const long limits[][5] = {
+      {2147483647, 2147483647, 2147483647, 2147483647, 0},
+      {-2147483647 - 1, -2147483647 - 1, -2147483647 - 1, -2147483647 - 1, 0},
+      {2147483600, 10, 2147483647, 100, 0},
+      {10, -5, -2147483647 - 1, 2147483647, 0},
+  };
+  for (const auto& place : limits) other.Send(static_cast<WindowId>(frame_->Xid()), "_QM_GAME_PLACE", place);
+  other.Sync();
+  PumpFor(500);
+  const PixelRect rect = frame_->ChildRect(attached_);
+  EXPECT_GE(rect.x, 0);
+  EXPECT_GE(rect.y, 0);
+  EXPECT_LE(rect.x + rect.width, 1000);
+  EXPECT_LE(rect.y + rect.height, 700);
+  // The game's own place is taken again afterwards.
+  EXPECT_EQ(channel_->Send(attached_, {WM_GAMEWND_FIT, 0, 0}), 0);
+  EXPECT_TRUE(WaitUntil([&] { return frame_->ChildRect(attached_) == PixelRect{0, 30, 1000, 670}; }, 3000))
+      << frame_->ChildRect(attached_).x << "," << frame_->ChildRect(attached_).y << " "
+      << frame_->ChildRect(attached_).width << "x" << frame_->ChildRect(attached_).height;
 }
 #endif
 

@@ -365,6 +365,19 @@ TEST(FrameMessages, AttachedStoresTheHandleAndAnswersZero) {
   EXPECT_TRUE(s.window.sent.empty());  // refresh is posted, never sent
 }
 
+TEST(FrameMessages, NothingGoesToTheGameWindowAfterItsProcessHasEnded) {
+  Started s;
+  ASSERT_EQ(s.frame.gameWindow(), kGameWindow);
+  s.frame.OnCommand(kCommandGameProcessEnded);
+  EXPECT_EQ(s.frame.gameWindow(), 0);
+  s.window.ClearRecords();
+  for (int id : {kButtonRestore, kButtonMaximize, kButtonFullScreen, kCommandCancel, kButtonRefresh})
+    s.frame.OnCommand(id);
+  s.frame.OnSize();
+  EXPECT_TRUE(s.window.sent.empty());
+  EXPECT_TRUE(s.window.posted.empty());
+}
+
 TEST(FrameMessages, SizeFitsAfterTheFullScreenFlag) {
   Started s;
   s.frame.OnSize();

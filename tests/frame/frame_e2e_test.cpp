@@ -7,6 +7,7 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "frame/frame_controller.h"
@@ -144,6 +145,20 @@ TEST_F(FrameE2e, KillingTheLauncherEndsTheGameProcessWithinTwoSeconds) {
   EXPECT_EQ(WaitExit(5000), 128 + SIGKILL);
   // The watchdog looks once a second and ends the process a second later.
   EXPECT_TRUE(WaitUntil([&] { return GameProcesses().empty(); }, 3500));
+}
+
+TEST_F(FrameE2e, AGameProcessThatEndsOnItsOwnIsReapedAndTheFrameStays) {
+  ASSERT_NO_FATAL_FAILURE(Login());
+  const std::vector<pid_t> games = GameProcesses();
+  ASSERT_EQ(games.size(), 1u);
+  kill(games[0], SIGKILL);
+  // The frame reaps it: gone from the process table, not left as a zombie.
+  EXPECT_TRUE(WaitUntil([&] { return !std::filesystem::exists("/proc/" + std::to_string(games[0])); }, 5000))
+      << "the ended game process stayed in the process table";
+  // The frame lives on; its buttons have no game window to send to.
+  ClickCaptionButton(kButtonRefresh);
+  EXPECT_EQ(WaitExit(1000), -1) << Errors();
+  EXPECT_TRUE(FrameMapped());
 }
 
 }  // namespace

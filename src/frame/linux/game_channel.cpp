@@ -82,17 +82,21 @@ class X11GameChannel : public GameChannel {
     if (sequence <= 0) sequence = lastSequence_ = 1;
     const long request[5] = {static_cast<long>(message.message), static_cast<long>(message.wParam),
                              static_cast<long>(message.lParam), sequence, static_cast<long>(id_)};
-    if (!SendClientMessage(target, kMessageAtom, request)) return std::nullopt;
+    // Only an answer to a request that is waiting is taken (any program on
+    // the display can send answers); it waits here from before the request.
+    waiting_[sequence] = std::nullopt;
+    if (!SendClientMessage(target, kMessageAtom, request)) {
+      waiting_.erase(sequence);
+      return std::nullopt;
+    }
     // Wait in a nested main loop, which also lets this window take the
     // messages that arrive meanwhile, until the answer or the time-out.
     bool timedOut = false;
     const guint timer = g_timeout_add(static_cast<guint>(timeoutMs), &X11GameChannel::TimeOut, &timedOut);
-    while (!timedOut && answers_.find(sequence) == answers_.end()) g_main_context_iteration(nullptr, TRUE);
+    while (!timedOut && !waiting_[sequence]) g_main_context_iteration(nullptr, TRUE);
     if (!timedOut) g_source_remove(timer);
-    const auto found = answers_.find(sequence);
-    if (found == answers_.end()) return std::nullopt;
-    const std::int64_t answer = found->second;
-    answers_.erase(found);
+    const std::optional<std::int64_t> answer = waiting_[sequence];
+    waiting_.erase(sequence);
     return answer;
   }
 
@@ -111,7 +115,10 @@ class X11GameChannel : public GameChannel {
   static GdkFilterReturn Filter(GdkXEvent* xevent, GdkEvent*, gpointer data) {
     auto* self = static_cast<X11GameChannel*>(data);
     if (XClientMessageEvent* answer = AsClientMessage(xevent, kAnswerAtom)) {
-      self->answers_[answer->data.l[0]] = answer->data.l[1];
+      // An answer for which no send waits is dropped: kept, it would grow
+      // without end, or answer a later request before it was even made.
+      const auto waiting = self->waiting_.find(answer->data.l[0]);
+      if (waiting != self->waiting_.end() && !waiting->second) waiting->second = answer->data.l[1];
       return GDK_FILTER_REMOVE;
     }
     XClientMessageEvent* request = AsClientMessage(xevent, kMessageAtom);
@@ -132,7 +139,9 @@ class X11GameChannel : public GameChannel {
   WindowId id_;
   GameMessageHandler handler_;
   long lastSequence_ = 0;
-  std::map<long, std::int64_t> answers_;
+  // The sends waiting for their answers (nested sends wait together), with
+  // the answer once it has come.
+  std::map<long, std::optional<std::int64_t>> waiting_;
 };
 
 void PutChild(GtkWidget* parent, GtkWidget* child, int x, int y) {
@@ -147,6 +156,24 @@ void MoveChild(GtkWidget* parent, GtkWidget* child, int x, int y) {
     gtk_layout_move(GTK_LAYOUT(parent), child, x, y);
   else
     gtk_fixed_move(GTK_FIXED(parent), child, x, y);
+}
+
+struct XFreeMemory {
+  void operator()(unsigned char* memory) const noexcept { XFree(memory); }
+};
+// Memory that Xlib hands out for the caller to XFree.
+using XMemoryPtr = std::unique_ptr<unsigned char, XFreeMemory>;
+
+// A place the game window asked for, kept inside a client area of the given
+// size: computed in 64 bits, so that no number a message can carry
+// overflows, and at least one pixel wide and high.
+PixelRect ClampPlace(std::int64_t x, std::int64_t y, std::int64_t width, std::int64_t height, std::int64_t limitWidth,
+                     std::int64_t limitHeight) {
+  x = std::clamp<std::int64_t>(x, 0, std::max<std::int64_t>(0, limitWidth - 1));
+  y = std::clamp<std::int64_t>(y, 0, std::max<std::int64_t>(0, limitHeight - 1));
+  width = std::clamp<std::int64_t>(width, 1, std::max<std::int64_t>(1, limitWidth - x));
+  height = std::clamp<std::int64_t>(height, 1, std::max<std::int64_t>(1, limitHeight - y));
+  return {static_cast<int>(x), static_cast<int>(y), static_cast<int>(width), static_cast<int>(height)};
 }
 
 class X11GameEmbedSite : public GameEmbedSite {
@@ -176,25 +203,28 @@ class X11GameEmbedSite : public GameEmbedSite {
     if (gtk_widget_get_parent(socket_.get())) gtk_widget_destroy(socket_.get());
   }
 
+  bool HoldsGameWindow(WindowId window, long gameProcessId) const override;
+
  private:
   static GdkFilterReturn Filter(GdkXEvent* xevent, GdkEvent*, gpointer data) {
     auto* self = static_cast<X11GameEmbedSite*>(data);
-    XClientMessageEvent* place = AsClientMessage(xevent, kPlaceAtom);
-    if (!place) return GDK_FILTER_CONTINUE;
-    const int x = static_cast<int>(place->data.l[0]), y = static_cast<int>(place->data.l[1]);
-    int width = static_cast<int>(place->data.l[2]), height = static_cast<int>(place->data.l[3]);
+    XClientMessageEvent* asked = AsClientMessage(xevent, kPlaceAtom);
+    if (!asked) return GDK_FILTER_CONTINUE;
     // The game window measures the frame's X window, which lags behind a
     // size the frame has just asked for (leaving full screen, restoring).
     // The socket's request is a minimum of the frame window, so a place
     // measured from the old size would hold the frame at it; kept inside the
     // client size the frame set, the socket lets the frame shrink and hands
-    // the plug its true size.
+    // the plug its true size. Without a size set, the screen bounds it: any
+    // program can send this message, with any numbers.
     int clientWidth = -1, clientHeight = -1;
     gtk_widget_get_size_request(self->parent_, &clientWidth, &clientHeight);
-    if (clientWidth > 0) width = std::min(width, clientWidth - x);
-    if (clientHeight > 0) height = std::min(height, clientHeight - y);
-    MoveChild(self->parent_, self->socket_.get(), x, y);
-    gtk_widget_set_size_request(self->socket_.get(), width > 0 ? width : 1, height > 0 ? height : 1);
+    ::Display* display = XDisplay();
+    const PixelRect place = ClampPlace(asked->data.l[0], asked->data.l[1], asked->data.l[2], asked->data.l[3],
+                                       clientWidth > 0 ? clientWidth : DisplayWidth(display, DefaultScreen(display)),
+                                       clientHeight > 0 ? clientHeight : DisplayHeight(display, DefaultScreen(display)));
+    MoveChild(self->parent_, self->socket_.get(), place.x, place.y);
+    gtk_widget_set_size_request(self->socket_.get(), place.width, place.height);
     return GDK_FILTER_REMOVE;
   }
 
@@ -203,11 +233,22 @@ class X11GameEmbedSite : public GameEmbedSite {
   GObjectPtr<GtkWidget> socket_;
 };
 
-struct XFreeMemory {
-  void operator()(unsigned char* memory) const noexcept { XFree(memory); }
-};
-// Memory that Xlib hands out for the caller to XFree.
-using XMemoryPtr = std::unique_ptr<unsigned char, XFreeMemory>;
+// The parent X window of window, or 0 when it names none.
+::Window ParentOf(WindowId window) {
+  ::Window root = 0, parent = 0, *children = nullptr;
+  unsigned count = 0;
+  gdk_x11_display_error_trap_push(Display_());
+  const Status ok = XQueryTree(XDisplay(), static_cast<::Window>(window), &root, &parent, &children, &count);
+  const bool failed = gdk_x11_display_error_trap_pop(Display_()) != 0;
+  const XMemoryPtr owned(reinterpret_cast<unsigned char*>(children));
+  return failed || !ok ? 0 : parent;
+}
+
+bool X11GameEmbedSite::HoldsGameWindow(WindowId window, long) const {
+  if (window <= 0) return false;
+  const ::Window socket = gtk_socket_get_id(GTK_SOCKET(socket_.get()));
+  return socket != 0 && ParentOf(window) == socket;
+}
 
 // The socket the frame published, or 0.
 Window PublishedSocket(WindowId frame) {

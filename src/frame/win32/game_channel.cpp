@@ -63,7 +63,21 @@ class Win32GameChannel : public GameChannel {
   GameMessageHandler handler_;
 };
 
-class Win32GameEmbedSite : public GameEmbedSite {};
+class Win32GameEmbedSite : public GameEmbedSite {
+ public:
+  explicit Win32GameEmbedSite(HWND frame) : frame_(frame) {}
+
+  bool HoldsGameWindow(WindowId window, long gameProcessId) const override {
+    HWND hwnd = AsHwnd(window);
+    if (window == 0 || gameProcessId == 0 || !IsWindow(hwnd) || GetParent(hwnd) != frame_) return false;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    return owner == static_cast<DWORD>(gameProcessId);
+  }
+
+ private:
+  HWND frame_;
+};
 
 // The game window: a plain child window of the frame that holds the view.
 class Win32EmbeddedGameWindow : public EmbeddedGameWindow {
@@ -180,7 +194,7 @@ std::unique_ptr<GameChannel> GameChannel::Listen(NativeWindow window, GameMessag
 
 std::unique_ptr<GameEmbedSite> GameEmbedSite::Create(NativeWindow frame, NativeWindow) {
   if (!frame || !IsWindow(frame)) return nullptr;
-  return std::make_unique<Win32GameEmbedSite>();
+  return std::make_unique<Win32GameEmbedSite>(frame);
 }
 
 std::unique_ptr<EmbeddedGameWindow> EmbeddedGameWindow::Create(WindowId frame) {

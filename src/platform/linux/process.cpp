@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <X11/Xlib.h>
+#include <glib.h>
 #include <spawn.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "base/text.h"
@@ -35,7 +38,10 @@ std::wstring CurrentCommandLine() {
   return WideFromUtf8(line);
 }
 
-bool StartProcess(const std::wstring& program, const std::wstring& commandLine) {
+namespace {
+
+// The program's one argument is the whole command line.
+std::optional<pid_t> Spawn(const std::wstring& program, const std::wstring& commandLine) {
   const std::string path = Utf8FromWide(program);
   const std::string line = Utf8FromWide(commandLine);
   std::vector<char*> argv{const_cast<char*>(path.c_str())};
@@ -43,8 +49,33 @@ bool StartProcess(const std::wstring& program, const std::wstring& commandLine) 
   argv.push_back(nullptr);
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ);
-  if (rc != 0) errno = rc;
-  return rc == 0;
+  if (rc != 0) {
+    errno = rc;
+    return std::nullopt;
+  }
+  return pid;
+}
+
+void ChildEnded(GPid pid, gint, gpointer data) {
+  // GLib has reaped the child (waitpid on its id alone, so the children of
+  // other parts of this process, the web engine's, are left to their owners).
+  const std::unique_ptr<std::function<void()>> ended(static_cast<std::function<void()>*>(data));
+  g_spawn_close_pid(pid);
+  if (*ended) (*ended)();
+}
+
+}  // namespace
+
+bool StartProcess(const std::wstring& program, const std::wstring& commandLine) {
+  return Spawn(program, commandLine).has_value();
+}
+
+bool StartChildProcess(const std::wstring& program, const std::wstring& commandLine, ChildProcessWatch watch) {
+  const std::optional<pid_t> pid = Spawn(program, commandLine);
+  if (!pid) return false;
+  if (watch.started) watch.started(static_cast<long>(*pid));
+  g_child_watch_add(*pid, &ChildEnded, new std::function<void()>(std::move(watch.ended)));
+  return true;
 }
 
 void ExitProcessNow(int code) { std::exit(code); }

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/win32/owners.h"
@@ -11,7 +13,15 @@ namespace qm {
 
 std::wstring CurrentCommandLine() { return GetCommandLineW(); }
 
-bool StartProcess(const std::wstring& program, const std::wstring& commandLine) {
+namespace {
+
+struct CreatedProcess {
+  UniqueHandle process;
+  UniqueHandle thread;
+  DWORD id = 0;
+};
+
+std::optional<CreatedProcess> Create(const std::wstring& program, const std::wstring& commandLine, DWORD flags) {
   // The command line buffer must be writable; an empty line passes none.
   std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
   line.push_back(L'\0');
@@ -20,11 +30,35 @@ bool StartProcess(const std::wstring& program, const std::wstring& commandLine) 
   STARTUPINFOW startup{};
   startup.cb = sizeof(STARTUPINFOW);
   PROCESS_INFORMATION info{};
-  const BOOL ok = CreateProcessW(program.c_str(), commandLine.empty() ? nullptr : line.data(), &process, &thread,
-                                 FALSE, CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &info);
+  if (!CreateProcessW(program.c_str(), commandLine.empty() ? nullptr : line.data(), &process, &thread, FALSE,
+                      CREATE_DEFAULT_ERROR_MODE | flags, nullptr, nullptr, &startup, &info))
+    return std::nullopt;
+  CreatedProcess created;
+  created.process.reset(info.hProcess);
+  created.thread.reset(info.hThread);
+  created.id = info.dwProcessId;
+  return created;
+}
+
+}  // namespace
+
+bool StartProcess(const std::wstring& program, const std::wstring& commandLine) {
   // The new process runs on by itself: its handles are given back at once.
-  const UniqueHandle threadHandle(info.hThread), processHandle(info.hProcess);
-  return ok != FALSE;
+  return Create(program, commandLine, 0).has_value();
+}
+
+bool StartChildProcess(const std::wstring& program, const std::wstring& commandLine, ChildProcessWatch watch) {
+  std::optional<CreatedProcess> created = Create(program, commandLine, CREATE_SUSPENDED);
+  if (!created) return false;
+  if (watch.started) watch.started(static_cast<long>(created->id));
+  ResumeThread(created->thread.get());
+  // A thread of its own waits for the end; it holds the process handle
+  // until then.
+  std::thread([process = std::move(created->process), ended = std::move(watch.ended)] {
+    WaitForSingleObject(process.get(), INFINITE);
+    if (ended) ended();
+  }).detach();
+  return true;
 }
 
 void ExitProcessNow(int code) { std::exit(code); }

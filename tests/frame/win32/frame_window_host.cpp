@@ -74,10 +74,10 @@ int Run() {
 
   FrameEnvironment environment;
   environment.login = [gameUrl]() -> std::optional<std::wstring> { return gameUrl; };
-  environment.launchGame = [gameProgram](WindowId frame, const std::wstring& url) {
+  environment.launchGame = [gameProgram](WindowId frame, const std::wstring& url, ChildProcessWatch watch) {
     const std::wstring line = GameProcessCommandLine(gameProgram, frame, url);
     Log(L"launch " + line);
-    return StartProcess(gameProgram, line);
+    return StartChildProcess(gameProgram, line, std::move(watch));
   };
   environment.prompts = [&answers](NativeWindow) -> PromptRunner {
     return [&answers](const PromptTexts& texts) {

@@ -625,6 +625,48 @@ TEST_F(FrameWindowOnWine, RefreshReloadsTheGamePage) {
       << ProbeLog();
 }
 
+// A window of another program that announces itself to the frame as its
+// game window, and counts the game messages it gets.
+LRESULT CALLBACK IntruderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+int g_intruderGameMessages = 0;
+LRESULT CALLBACK IntruderProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GAMEWND_RELOAD || message == WM_GAMEWND_FIT) ++g_intruderGameMessages;
+  return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+TEST_F(FrameWindowOnWine, AnnouncementsOfAnyOtherWindowAreIgnored) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.lpfnWndProc = IntruderProc;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.lpszClassName = L"QmIntruder";
+  RegisterClassExW(&cls);
+  UniqueHwnd intruder(CreateWindowExW(0, cls.lpszClassName, L"intruder", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                      cls.hInstance, nullptr));
+  ASSERT_TRUE(intruder);
+  g_intruderGameMessages = 0;
+  // Announced as it is, and put into the frame first, as the real game
+  // window does: neither makes it the game window.
+  SendMessageW(frame_, WM_GAMEWND_ATTACHED, reinterpret_cast<WPARAM>(intruder.get()), 0);
+  UniqueHwnd child(CreateWindowExW(0, cls.lpszClassName, L"", WS_CHILD, 0, 30, 10, 10, frame_, nullptr,
+                                   cls.hInstance, nullptr));
+  ASSERT_TRUE(child);
+  SendMessageW(frame_, WM_GAMEWND_ATTACHED, reinterpret_cast<WPARAM>(child.get()), 0);
+  Click(kButtonRefresh);
+  Click(kButtonRestore);
+  // The real game window still gets the reload; the intruders get nothing.
+  EXPECT_TRUE(WaitUntil([&] { return Count(probeLog_, "navigate " + Utf8FromWide(kGameUrl)) == 2; }, 5000))
+      << ProbeLog();
+  const auto end = Clock::now() + std::chrono::milliseconds(500);
+  while (Clock::now() < end) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    Sleep(10);
+  }
+  EXPECT_EQ(g_intruderGameMessages, 0);
+}
+
 TEST_F(FrameWindowOnWine, KillingTheFrameProcessEndsTheGameProcess) {
   ASSERT_NO_FATAL_FAILURE(StartFrame());
   TerminateProcess(host_.get(), 9);
