@@ -38,29 +38,45 @@ CacheTraceSink SinkOf(const CacheTraceSink& trace) {
 
 }  // namespace
 
-bool DeleteFolderContents(const std::wstring& folder, const CacheTraceSink& traceIn) {
-  const CacheTraceSink trace = SinkOf(traceIn);
-  trace(cache_trace::FolderCleaningBegins(folder));
+namespace {
+
+void EmptyFolder(const CacheFolder& folder, const std::wstring& path, const CacheTraceSink& trace) {
   std::vector<CacheFolderEntry> entries;
-  if (!cache_files::List(folder, &entries)) return false;
+  if (!folder.List(&entries)) return;
   for (const CacheFolderEntry& entry : entries) {
     if (entry.name == L"." || entry.name == L"..") continue;
     if (EqualsIgnoreCase(entry.name, L"desktop.ini")) continue;
     if (cache_files::IsEngineDatabase(entry.name)) continue;
-    const std::wstring path = cache_files::Join(folder, entry.name);
-    cache_files::ClearReadOnly(path);
     if (entry.directory) {
-      DeleteFolderContents(path, trace);
-      cache_files::RemoveEmptyFolder(path);  // a folder that kept files stays, untraced
-      continue;
+      const std::wstring subPath = cache_files::Join(path, entry.name);
+      trace(cache_trace::FolderCleaningBegins(subPath));
+      bool isFolder = true;
+      if (const std::unique_ptr<CacheFolder> sub = folder.OpenSubfolder(entry.name, &isFolder)) {
+        EmptyFolder(*sub, subPath, trace);
+      }
+      if (isFolder) {
+        folder.RemoveSubfolder(entry.name);  // a folder that kept files stays, untraced
+        continue;
+      }
+      // Listed as a folder, a link or a file by now: removed as what it is.
     }
     long error = 0;
-    if (cache_files::DeleteOne(path, &error)) {
+    if (folder.DeleteEntry(entry.name, &error)) {
       trace(cache_trace::FileDeleted(entry.name));
     } else {
       trace(cache_trace::FileDeleteFailed(entry.name, error));
     }
   }
+}
+
+}  // namespace
+
+bool DeleteFolderContents(const std::wstring& folder, const CacheTraceSink& traceIn) {
+  const CacheTraceSink trace = SinkOf(traceIn);
+  trace(cache_trace::FolderCleaningBegins(folder));
+  const std::unique_ptr<CacheFolder> root = CacheFolder::Open(folder);
+  if (!root) return false;
+  EmptyFolder(*root, folder, trace);
   return true;
 }
 

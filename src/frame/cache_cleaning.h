@@ -13,6 +13,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -98,17 +99,39 @@ struct CacheFolderEntry {
   bool directory = false;  // a real folder (a link to a folder counts as a file)
 };
 
+// One folder of the folder pass, held open while it is emptied. Its entries
+// are listed, opened and deleted relative to it and never through a link, so
+// that nothing outside the folder being cleaned is touched, whatever another
+// program does to the tree meanwhile: a subfolder swapped for a link after
+// it was listed is removed as the link it has become. Linux: a descriptor,
+// entries reached with openat / unlinkat and O_NOFOLLOW. Windows: a handle
+// that keeps the folder from being renamed or deleted while it is walked,
+// entries opened as themselves (FILE_FLAG_OPEN_REPARSE_POINT) and deleted
+// through their own handles.
+class CacheFolder {
+ public:
+  // The folder to clean, reached as the system resolves its path; null when
+  // it cannot be opened as a folder.
+  static std::unique_ptr<CacheFolder> Open(const std::wstring& path);
+  virtual ~CacheFolder() = default;
+
+  // The entries without "." and "..", in the order the system lists them;
+  // false when the folder cannot be listed.
+  virtual bool List(std::vector<CacheFolderEntry>* entries) const = 0;
+  // The entry as a folder of its own, made writable so that it can be
+  // emptied. Null when it cannot be opened; *isFolder then says whether it
+  // is still a real folder (false: it is a link or a file by now).
+  virtual std::unique_ptr<CacheFolder> OpenSubfolder(const std::wstring& name, bool* isFolder) const = 0;
+  // Deletes a file or link entry, read-only ones included; on failure
+  // *errorCode is the system's code.
+  virtual bool DeleteEntry(const std::wstring& name, long* errorCode) const = 0;
+  // Removes an emptied subfolder (after its CacheFolder has gone); false
+  // when it is not empty.
+  virtual bool RemoveSubfolder(const std::wstring& name) const = 0;
+};
+
 namespace cache_files {
-// The folder's entries without "." and "..", in the order the system lists
-// them; false when the folder cannot be listed.
-bool List(const std::wstring& folder, std::vector<CacheFolderEntry>* entries);
 std::wstring Join(const std::wstring& folder, const std::wstring& name);
-// Makes the entry deletable (Windows: clears the read-only attribute; Linux:
-// gives the owner write permission, which a folder needs to be emptied).
-void ClearReadOnly(const std::wstring& path);
-// Deletes one file (or link); on failure *errorCode is the system's code.
-bool DeleteOne(const std::wstring& path, long* errorCode);
-bool RemoveEmptyFolder(const std::wstring& path);
 // Files the running engine keeps open as databases and that a folder pass
 // must never delete behind its back (Linux: SQLite files; Windows: none).
 bool IsEngineDatabase(const std::wstring& name);

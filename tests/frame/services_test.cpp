@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <thread>
 
@@ -199,6 +200,27 @@ TEST(DeleteFolderContents, AFileInUseIsTracedWithItsErrorAndLeft) {
   EXPECT_FALSE(fs::exists(cache.root() / "Sub1" / "a.js"));
   EXPECT_TRUE(trace.Has(cache_trace::FileDeleteFailed(L"index.dat", ERROR_SHARING_VIOLATION)));
 }
+
+TEST(DeleteFolderContents, AFolderBeingEmptiedCannotBeMovedAwayMeanwhile) {
+  PreparedCache cache;
+  test::TempDir elsewhere;
+  // Another program tries to move the folder being walked (and so to put a
+  // junction in its place) while the walk deletes inside it.
+  const std::wstring sub1 = cache.folder() + L"\\Sub1";
+  const std::wstring moved = elsewhere.Sub(L"moved");
+  bool tried = false;
+  BOOL movedAway = FALSE;
+  const CacheTraceSink sink = [&](const std::wstring& line) {
+    if (tried || line != cache_trace::FileDeleted(L"a.js")) return;
+    tried = true;
+    movedAway = MoveFileW(sub1.c_str(), moved.c_str());
+  };
+  ASSERT_TRUE(DeleteFolderContents(cache.folder(), sink));
+  EXPECT_TRUE(tried);
+  EXPECT_FALSE(movedAway) << "the folder was moved away while it was being emptied";
+  EXPECT_FALSE(fs::exists(cache.root() / "Sub1"));
+  EXPECT_FALSE(fs::exists(elsewhere.path() / "moved"));
+}
 #else
 TEST(DeleteFolderContents, AnOpenFileIsDeletedAndItsReaderKeepsReading) {
   PreparedCache cache;
@@ -226,6 +248,38 @@ TEST(DeleteFolderContents, LinksAreRemovedNeverFollowed) {
   EXPECT_TRUE(fs::exists(outside.path() / "precious.txt"));
   EXPECT_FALSE(fs::is_symlink(cache.root() / "link-to-folder"));
   EXPECT_FALSE(fs::is_symlink(cache.root() / "link-to-file"));
+}
+
+TEST(DeleteFolderContents, FoldersSwappedForLinksWhileTheWalkGoesOnLeaveTheOutsideAlone) {
+  PreparedCache cache;
+  test::TempDir outside;
+  for (int i = 0; i < 20; ++i) test::WriteFile(outside.path() / ("precious" + std::to_string(i)), "keep");
+  test::WriteFile(cache.root() / "Swapped" / "x.js", "js");
+  test::TempDir elsewhere;
+  // Another program swaps a folder for a link to the outside after the walk
+  // listed it and announced it, before the walk goes into it: a top folder,
+  // and a nested one whose parent is being emptied already.
+  const std::map<std::wstring, fs::path> swaps = {
+      {cache.folder() + L"/Swapped", cache.root() / "Swapped"},
+      {cache.folder() + L"/Sub1/Deep", cache.root() / "Sub1" / "Deep"},
+  };
+  int swapped = 0;
+  const CacheTraceSink sink = [&](const std::wstring& line) {
+    for (const auto& [folder, path] : swaps) {
+      if (line != cache_trace::FolderCleaningBegins(folder)) continue;
+      fs::rename(path, elsewhere.path() / ("moved" + std::to_string(swapped)));
+      fs::create_directory_symlink(outside.path(), path);
+      ++swapped;
+    }
+  };
+  ASSERT_TRUE(DeleteFolderContents(cache.folder(), sink));
+  EXPECT_EQ(swapped, 2);
+  int kept = 0;
+  for (const auto& entry : fs::directory_iterator(outside.path())) kept += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(kept, 20) << "files outside the cache folder were deleted";
+  // The links themselves are gone, as any link in the cache folder.
+  EXPECT_FALSE(fs::exists(fs::symlink_status(cache.root() / "Swapped")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(cache.root() / "Sub1" / "Deep")));
 }
 
 TEST(DeleteFolderContents, TheEnginesDatabasesStay) {

@@ -13,7 +13,9 @@
 // and a file the network process still holds open stays readable by it until
 // closed. SQLite databases (where cookies and storage live) are never deleted
 // by the folder pass even if one is found there, and links are removed, never
-// followed out of the folder.
+// followed out of the folder: the walk goes by descriptors, so a folder
+// swapped for a link while it is walked cannot lead it outside.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -92,39 +94,73 @@ bool WebsiteDataClearedByGameProcess() { return true; }
 
 std::optional<std::wstring> LocateInternetCacheFolder() { return std::nullopt; }
 
+namespace {
+
+class FdCacheFolder final : public CacheFolder {
+ public:
+  explicit FdCacheFolder(UniqueFd fd) : fd_(std::move(fd)) {}
+
+  bool List(std::vector<CacheFolderEntry>* entries) const override {
+    // The listing reads a descriptor of its own (closedir closes it), from
+    // the start.
+    UniqueFd listing(fcntl(fd_.get(), F_DUPFD_CLOEXEC, 0));
+    if (!listing) return false;
+    UniqueDir dir(fdopendir(listing.get()));
+    if (!dir) return false;
+    listing.release();
+    rewinddir(dir.get());
+    while (const dirent* item = readdir(dir.get())) {
+      const std::string name = item->d_name;
+      if (name == "." || name == "..") continue;
+      struct stat facts {};
+      // Not followed: a link to a folder is removed as a link.
+      if (fstatat(fd_.get(), name.c_str(), &facts, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      entries->push_back({WideFromUtf8(name), S_ISDIR(facts.st_mode)});
+    }
+    return true;
+  }
+
+  std::unique_ptr<CacheFolder> OpenSubfolder(const std::wstring& name, bool* isFolder) const override {
+    UniqueFd sub(openat(fd_.get(), Utf8FromWide(name).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (!sub) {
+      // ELOOP: a link now; ENOTDIR: a file now. Anything else (gone, no
+      // permission) leaves it as a folder that cannot be emptied.
+      *isFolder = errno != ELOOP && errno != ENOTDIR;
+      return nullptr;
+    }
+    *isFolder = true;
+    // A folder needs the owner's write permission to be emptied; given
+    // through the descriptor, so it reaches this very folder.
+    struct stat facts {};
+    if (fstat(sub.get(), &facts) == 0 && !(facts.st_mode & S_IWUSR)) fchmod(sub.get(), (facts.st_mode & 07777) | S_IWUSR);
+    return std::make_unique<FdCacheFolder>(std::move(sub));
+  }
+
+  bool DeleteEntry(const std::wstring& name, long* errorCode) const override {
+    if (unlinkat(fd_.get(), Utf8FromWide(name).c_str(), 0) == 0) return true;
+    *errorCode = errno;
+    return false;
+  }
+
+  bool RemoveSubfolder(const std::wstring& name) const override {
+    return unlinkat(fd_.get(), Utf8FromWide(name).c_str(), AT_REMOVEDIR) == 0;
+  }
+
+ private:
+  UniqueFd fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<CacheFolder> CacheFolder::Open(const std::wstring& path) {
+  UniqueFd fd(open(Utf8FromWide(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd) return nullptr;
+  return std::make_unique<FdCacheFolder>(std::move(fd));
+}
+
 namespace cache_files {
 
-bool List(const std::wstring& folder, std::vector<CacheFolderEntry>* entries) {
-  const std::string path = Utf8FromWide(folder);
-  UniqueDir dir(opendir(path.c_str()));
-  if (!dir) return false;
-  while (const dirent* item = readdir(dir.get())) {
-    const std::string name = item->d_name;
-    if (name == "." || name == "..") continue;
-    struct stat facts {};
-    // lstat: a link to a folder is removed as a link, never followed.
-    if (lstat((path + "/" + name).c_str(), &facts) != 0) continue;
-    entries->push_back({WideFromUtf8(name), S_ISDIR(facts.st_mode)});
-  }
-  return true;
-}
-
 std::wstring Join(const std::wstring& folder, const std::wstring& name) { return folder + L"/" + name; }
-
-void ClearReadOnly(const std::wstring& path) {
-  const std::string p = Utf8FromWide(path);
-  struct stat facts {};
-  if (lstat(p.c_str(), &facts) != 0 || S_ISLNK(facts.st_mode)) return;
-  if (!(facts.st_mode & S_IWUSR)) chmod(p.c_str(), (facts.st_mode & 07777) | S_IWUSR);
-}
-
-bool DeleteOne(const std::wstring& path, long* errorCode) {
-  if (unlink(Utf8FromWide(path).c_str()) == 0) return true;
-  *errorCode = errno;
-  return false;
-}
-
-bool RemoveEmptyFolder(const std::wstring& path) { return rmdir(Utf8FromWide(path).c_str()) == 0; }
 
 bool IsEngineDatabase(const std::wstring& name) {
   for (const wchar_t* tail : {L".sqlite", L".sqlite-wal", L".sqlite-shm", L".sqlite-journal", L".db", L".db-wal",
