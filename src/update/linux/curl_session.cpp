@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "update/http_access.h"
+#include "update/linux/curl_owners.h"
 
 namespace qm {
 
@@ -44,36 +45,38 @@ class CurlResponse : public HttpResponse {
  public:
   CurlResponse(const std::string& agent, const std::string& url, long connectMs, long receiveMs) {
     errorText_[0] = '\0';
-    multi_ = curl_multi_init();
-    easy_ = curl_easy_init();
+    multi_.reset(curl_multi_init());
+    easy_.reset(curl_easy_init());
     if (!multi_ || !easy_) throw UpdateException(L"cannot start an HTTP transfer");
-    curl_easy_setopt(easy_, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(easy_, CURLOPT_USERAGENT, agent.c_str());
-    curl_easy_setopt(easy_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy_, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy_, CURLOPT_MAXREDIRS, 10L);
-    curl_easy_setopt(easy_, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+    CURL* easy = easy_.get();
+    curl_easy_setopt(easy, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str());
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
     // A receive time-out: less than one byte per second over the whole span
     // ends the transfer, also while waiting for the status line.
-    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy_, CURLOPT_LOW_SPEED_TIME, (receiveMs + 999) / 1000);
-    curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorText_);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, (receiveMs + 999) / 1000);
+    curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, errorText_);
     // Larger receive pieces: fewer turns of the transfer loop per body.
-    curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 256L * 1024);
+    curl_easy_setopt(easy, CURLOPT_BUFFERSIZE, 256L * 1024);
     // The body is taken as the bytes the server sent: no Accept-Encoding is
     // offered and a Content-Encoding is not undone (WinInet does neither
     // unless asked to), so the length and digest are those of the bytes.
-    curl_easy_setopt(easy_, CURLOPT_ACCEPT_ENCODING, nullptr);
-    curl_easy_setopt(easy_, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, nullptr);
+    curl_easy_setopt(easy, CURLOPT_HTTP_CONTENT_DECODING, 0L);
     // Through a proxy, its answer to CONNECT is not the server's response:
     // only the server's status and headers reach the header callback. A
     // tunnel that fails or ends before the server answered is a failure.
-    curl_easy_setopt(easy_, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
-    curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &CurlResponse::OnHeader);
-    curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
-    curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);
-    curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
-    curl_multi_add_handle(multi_, easy_);
+    curl_easy_setopt(easy, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &CurlResponse::OnHeader);
+    curl_easy_setopt(easy, CURLOPT_HEADERDATA, this);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &CurlResponse::OnBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, this);
+    membership_ = CurlMultiMembership(multi_.get(), easy);
+    if (!membership_) throw UpdateException(L"cannot start an HTTP transfer");
     while (!headersDone_ && !finished_) Pump();
     // A transfer that broke after the headers had arrived is an open
     // response whose reads raise the failure.
@@ -124,32 +127,27 @@ class CurlResponse : public HttpResponse {
   }
 
   void Close() override {
-    if (easy_) {
-      if (multi_) curl_multi_remove_handle(multi_, easy_);
-      curl_easy_cleanup(easy_);
-      easy_ = nullptr;
-    }
-    if (multi_) {
-      curl_multi_cleanup(multi_);
-      multi_ = nullptr;
-    }
+    // The easy handle leaves the multi handle before either goes.
+    membership_.reset();
+    easy_.reset();
+    multi_.reset();
     finished_ = true;
   }
 
  private:
   void Pump() {
     int running = 0;
-    CURLMcode code = curl_multi_perform(multi_, &running);
+    CURLMcode code = curl_multi_perform(multi_.get(), &running);
     if (code != CURLM_OK) {
       Finish(CURLE_RECV_ERROR);
       return;
     }
     int left = 0;
-    while (CURLMsg* message = curl_multi_info_read(multi_, &left)) {
+    while (CURLMsg* message = curl_multi_info_read(multi_.get(), &left)) {
       if (message->msg == CURLMSG_DONE) Finish(message->data.result);
     }
     if (!finished_ && running == 0) Finish(CURLE_OK);
-    if (!finished_) curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+    if (!finished_) curl_multi_poll(multi_.get(), nullptr, 0, 1000, nullptr);
   }
 
   void Finish(CURLcode result) {
@@ -157,7 +155,7 @@ class CurlResponse : public HttpResponse {
     headersDone_ = true;
     result_ = result;
     long status = 0;
-    if (easy_ && curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status) status_ = status;
+    if (easy_ && curl_easy_getinfo(easy_.get(), CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status) status_ = status;
   }
 
   std::wstring Message() const {
@@ -195,8 +193,10 @@ class CurlResponse : public HttpResponse {
     return size * count;
   }
 
-  CURLM* multi_ = nullptr;
-  CURL* easy_ = nullptr;
+  // Declared in this order, so that they go in the reverse one.
+  CurlMultiPtr multi_;
+  CurlEasyPtr easy_;
+  CurlMultiMembership membership_;
   char errorText_[CURL_ERROR_SIZE];
   bool headersDone_ = false;
   bool gotHeaders_ = false;
