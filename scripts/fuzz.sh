@@ -6,11 +6,12 @@
 #   scripts/fuzz.sh [seconds per target] [target ...]
 #
 # Targets (all by default): zip (the zip reader), version_answer (the version
-# server's answer and the downloaded file's head), server_name (the game URL's
-# server name), hotkey (the hotkey text), settings (systemset.ini's text).
+# server's answer and the downloaded file's head), command_line (the launch
+# mode and the game process's line), server_name (the game URL's server
+# name), hotkey (the hotkey text), settings (systemset.ini's text).
 #
-# The seconds are per target and default to 10, so that the targets take
-# under a minute together, the time the test command gives them;
+# The seconds are per target and default to 10, so that the six targets take
+# about a minute together, the time the test command gives them;
 # `scripts/fuzz.sh 600` is the long run, ten minutes each.
 #
 # New inputs go to build/linux-fuzz/work/<target>/corpus; the committed seeds
@@ -23,7 +24,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
 shift || true
-all=(zip version_answer server_name hotkey settings)
+all=(zip version_answer command_line server_name hotkey settings)
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=("${all[@]}")
 
