@@ -482,7 +482,11 @@ TEST_F(EmbeddingTest, APlaceWithNumbersOutsideTheScreenStaysInsideTheFrame) {
 TEST_F(EmbeddingTest, WatchdogEndsTheGameProcessWhenItsFrameProcessIsKilled) {
   // The frame is a probe process of its own here, so that it can be killed.
   ASSERT_TRUE(StartProcess(ProbePath(), L"--frame"));
-  ASSERT_TRUE(WaitUntil([&] { return LoggedNumber("attached ") != 0; }, 20000)) << Log();
+  // Killed once the game process has its answer: killed between taking the
+  // announcement and answering it, the frame would leave the game process
+  // waiting out its send's time-out before its watchdog starts.
+  ASSERT_TRUE(WaitUntil([&] { return LoggedNumber("attached ") != 0 && Count("sent 3025 answer 0") == 1; }, 20000))
+      << Log();
   const int framePid = LoggedNumber("frame pid ");
   gamePid_ = LoggedNumber("game pid ");
   ASSERT_GT(framePid, 0);
