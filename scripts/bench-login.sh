@@ -44,7 +44,7 @@ cleanup() {
   [ -z "$running" ] || stop_tree "$running"
   [ -z "$portal_pid" ] || { kill "$portal_pid" 2>/dev/null || true; wait "$portal_pid" 2>/dev/null || true; }
   rm -rf "$scratch"
-  [ -z "${QM_XVFB_PID:-}" ] || kill "$QM_XVFB_PID" 2>/dev/null || true
+  [ ${#QM_XVFB_PIDS[@]} -eq 0 ] || kill "${QM_XVFB_PIDS[@]}" 2>/dev/null || true
 }
 trap cleanup EXIT
 

@@ -1,21 +1,28 @@
 # Shared by the scripts: a virtual display for programs that need one.
 
+# Starts an Xvfb of its own on a free display and prints its name (":N").
+# The server is stopped when the calling script exits.
+QM_XVFB_PIDS=()
+new_display() {
+  local fifo number
+  fifo=$(mktemp -u)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  QM_XVFB_PIDS+=($!)
+  read -r -t 30 number <"$fifo"
+  rm -f "$fifo"
+  trap 'kill "${QM_XVFB_PIDS[@]}" 2>/dev/null || true' EXIT
+  NEW_DISPLAY=":$number"
+}
+
 # Starts Xvfb on a free display unless DISPLAY already names a working one,
-# exports DISPLAY, and stops it when the calling script exits.
+# and exports DISPLAY.
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return
   fi
-  local fifo
-  fifo=$(mktemp -u)
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  QM_XVFB_PID=$!
-  local number
-  read -r -t 30 number <"$fifo"
-  rm -f "$fifo"
-  export DISPLAY=":$number"
-  trap 'kill "$QM_XVFB_PID" 2>/dev/null || true' EXIT
+  new_display
+  export DISPLAY="$NEW_DISPLAY"
 }
 
 # For the benchmarks: process trees and stamped output.
