@@ -25,13 +25,36 @@ cmake --preset windows -DQM_NATIVE_TOOLS_DIR="$PWD/build/linux-test/tools" >/dev
 cmake --build --preset windows
 end_stage "Windows build"
 
-start_display
+# The two suites run side by side, each on a virtual display of its own:
+# much of their time is waiting (for windows, processes, servers), and each
+# suite's waits leave the processor to the other. Each one's output is shown
+# when both have ended.
 export NO_AT_BRIDGE=1
 status=0
-ctest --preset linux-test || status=1
-end_stage "Linux suite"
-ctest --preset windows || status=1
-end_stage "Windows suite"
+run_suite() {  # preset display
+  local started=$SECONDS result=0
+  rm -f "build/$1/suite.result"
+  DISPLAY=$2 ctest --preset "$1" >"build/$1/suite.log" 2>&1 || result=1
+  echo "$((SECONDS - started)) $result" >"build/$1/suite.result"
+}
+new_display
+run_suite linux-test "$NEW_DISPLAY" &
+linux_suite=$!
+new_display
+run_suite windows "$NEW_DISPLAY" &
+windows_suite=$!
+wait "$linux_suite" "$windows_suite" || true
+suite_times=()
+for preset in linux-test windows; do
+  echo
+  echo "== $preset suite"
+  cat "build/$preset/suite.log"
+  read -r seconds result <"build/$preset/suite.result" || { seconds=0; result=1; }
+  [ "$result" = 0 ] || status=1
+  suite_times+=("$(printf '%-28s %5d s' "  $preset suite" "$seconds")")
+done
+end_stage "both suites, side by side"
+stages+=("${suite_times[@]}")
 # Every fuzz target under the sanitizers for a bounded time: 10 s each, about
 # a minute in all (QM_FUZZ_SECONDS sets the seconds per target).
 bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-10}" || status=1

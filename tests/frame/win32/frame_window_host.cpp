@@ -9,7 +9,8 @@
 //     Cancel once they run out) instead of showing the message box;
 //   - starting the launcher anew is only recorded.
 // What happens goes, one line each, into the UTF-8 file QM_FRAME_LOG:
-// "frame pid <n>", "launch <command line>", "prompt <title>|<text> -> <answer>",
+// "frame pid <n>", "launch <command line>", "game started <pid>", "game ended",
+// "prompt <title>|<text> -> <answer>",
 // "restart", "DoModal <result>". After DoModal the frame object stays
 // QM_FRAME_LINGER_MS milliseconds more (default 0), so that a test can see
 // what the frame left behind before its window is destroyed.
@@ -77,7 +78,18 @@ int Run() {
   environment.launchGame = [gameProgram](WindowId frame, const std::wstring& url, ChildProcessWatch watch) {
     const std::wstring line = GameProcessCommandLine(gameProgram, frame, url);
     Log(L"launch " + line);
-    return StartChildProcess(gameProgram, line, std::move(watch));
+    // The game process's start and end go into the log as well, so that a
+    // test that misses the game window can tell whether the process ran.
+    ChildProcessWatch logged;
+    logged.started = [forward = std::move(watch.started)](long processId) {
+      Log(L"game started " + std::to_wstring(processId));
+      if (forward) forward(processId);
+    };
+    logged.ended = [forward = std::move(watch.ended)] {
+      Log(L"game ended");
+      if (forward) forward();
+    };
+    return StartChildProcess(gameProgram, line, std::move(logged));
   };
   environment.prompts = [&answers](NativeWindow) -> PromptRunner {
     return [&answers](const PromptTexts& texts) {
