@@ -27,38 +27,43 @@ end_stage "Windows build"
 
 # The two suites run side by side, each on a virtual display of its own:
 # much of their time is waiting (for windows, processes, servers), and each
-# suite's waits leave the processor to the other. Each one's output is shown
-# when both have ended.
+# suite's waits leave the processor to the other. The fuzz targets follow the
+# native suite, while the Wine suite, the longer one, still runs: every fuzz
+# target under the sanitizers for a bounded time, 10 s each (QM_FUZZ_SECONDS
+# sets the seconds per target). Each part's output is shown when all have
+# ended.
 export NO_AT_BRIDGE=1
 status=0
-run_suite() {  # preset display
-  local started=$SECONDS result=0
-  rm -f "build/$1/suite.result"
-  DISPLAY=$2 ctest --preset "$1" >"build/$1/suite.log" 2>&1 || result=1
-  echo "$((SECONDS - started)) $result" >"build/$1/suite.result"
+run_part() {  # name command...
+  local name=$1 started=$SECONDS result=0
+  shift
+  rm -f "build/$name.result"
+  "$@" >"build/$name.log" 2>&1 || result=1
+  echo "$((SECONDS - started)) $result" >"build/$name.result"
 }
 new_display
-run_suite linux-test "$NEW_DISPLAY" &
-linux_suite=$!
+linux_display=$NEW_DISPLAY
 new_display
-run_suite windows "$NEW_DISPLAY" &
-windows_suite=$!
-wait "$linux_suite" "$windows_suite" || true
-suite_times=()
-for preset in linux-test windows; do
+windows_display=$NEW_DISPLAY
+(
+  run_part linux-suite env DISPLAY="$linux_display" ctest --preset linux-test
+  run_part fuzzing bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-10}"
+) &
+linux_lane=$!
+run_part windows-suite env DISPLAY="$windows_display" ctest --preset windows &
+windows_lane=$!
+wait "$linux_lane" "$windows_lane" || true
+part_times=()
+for part in linux-suite windows-suite fuzzing; do
   echo
-  echo "== $preset suite"
-  cat "build/$preset/suite.log"
-  read -r seconds result <"build/$preset/suite.result" || { seconds=0; result=1; }
+  echo "== $part"
+  cat "build/$part.log"
+  read -r seconds result <"build/$part.result" || { seconds=0; result=1; }
   [ "$result" = 0 ] || status=1
-  suite_times+=("$(printf '%-28s %5d s' "  $preset suite" "$seconds")")
+  part_times+=("$(printf '%-28s %5d s' "  $part" "$seconds")")
 done
-end_stage "both suites, side by side"
-stages+=("${suite_times[@]}")
-# Every fuzz target under the sanitizers for a bounded time: 10 s each, about
-# a minute in all (QM_FUZZ_SECONDS sets the seconds per target).
-bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-10}" || status=1
-end_stage "fuzzing"
+end_stage "suites and fuzzing"
+stages+=("${part_times[@]}")
 WINEPREFIX="$PWD/build/windows/wine/prefix" wineserver -k 2>/dev/null || true
 
 echo

@@ -46,7 +46,10 @@ bool PathExists(const std::wstring& path) {
 std::optional<std::string> ReadFileBytes(const std::wstring& path) {
   std::ifstream in(FsPath(path), std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  // In blocks: an executable is megabytes, too many for a character at a time.
+  std::string bytes;
+  char block[64 * 1024];
+  while (in.read(block, sizeof block) || in.gcount() > 0) bytes.append(block, static_cast<std::size_t>(in.gcount()));
   if (in.bad()) return std::nullopt;
   return bytes;
 }

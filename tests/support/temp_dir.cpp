@@ -87,8 +87,13 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const fs::path& path) {
+  // In blocks: the launchers the tests compare are tens of megabytes, too
+  // many to take a character at a time.
   std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  char block[64 * 1024];
+  while (in.read(block, sizeof block) || in.gcount() > 0) bytes.append(block, static_cast<std::size_t>(in.gcount()));
+  return bytes;
 }
 
 std::wstring LauncherPath() {
