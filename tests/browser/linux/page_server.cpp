@@ -82,6 +82,10 @@ PageServer::PageServer() {
     response.set_header("Cache-Control", "no-store");
     response.set_content("<html><body>" + request.path + "</body></html>", kHtml);
   });
+  // The engine keeps its connections open; stopping waits for each one's
+  // keep-alive time to run out (5 s by default), which every test would pay
+  // at its end.
+  server_.set_keep_alive_timeout(1);
   port_ = server_.bind_to_any_port("127.0.0.1");
   thread_ = std::thread([this] { server_.listen_after_bind(); });
   while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(2));
