@@ -8,6 +8,7 @@
 #include <wininet.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -67,8 +68,10 @@ std::vector<std::wstring> RunPass() {
 
 TEST(UrlCachePass, DeletesEveryEntryButKeepsTheCookies) {
   // The portal is a native program: its files lie in a folder both sides
-  // name, /tmp/... seen from Wine as Z:\tmp\...
-  const std::string hostFolder = "/tmp/qm-frame-portal-" + std::to_string(GetCurrentProcessId());
+  // name, /tmp/... seen from Wine as Z:\tmp\... (a random token beside the
+  // process id, which is unique only within one Wine server).
+  const std::string hostFolder = "/tmp/qm-frame-portal-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                 std::to_string(std::random_device{}());
   const fs::path files = L"Z:" + WideFromUtf8(hostFolder);
   test::WriteFile(files / "game.js", "var game = 1;");
   test::TestPortal portal(hostFolder);

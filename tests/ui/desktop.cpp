@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -120,8 +121,13 @@ std::string ReadHostFile(const std::string& hostPath) {
 // so the command runs from a script file (UTF-8, untouched by code pages)
 // that writes its output and then a marker file, which is polled.
 std::string Shell(const std::string& command) {
+  // Named by a random token of this process as well as its id: process ids
+  // are only unique within one Wine server, and test programs in other
+  // prefixes (other build trees) write to the same /tmp.
+  static const std::string token = std::to_string(std::random_device{}());
   static int counter = 0;
-  const std::string base = "/tmp/qm-ui-shell-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+  const std::string base = "/tmp/qm-ui-shell-" + std::to_string(GetCurrentProcessId()) + "-" + token + "-" +
+                           std::to_string(++counter);
   {
     std::ofstream script(WindowsPathOf(base + ".sh").c_str(), std::ios::binary);
     script << "( " << command << " ) > " << base << ".out 2>/dev/null\necho $? > " << base << ".tmp\nmv " << base
