@@ -160,13 +160,20 @@ def draw_overlay(d):
 
 def draw_message_box(d):
     w, h = 253, 106
-    png(os.path.join(d, "304.png"), canvas(w, h) + [
-        # body with a rounded outline; the corners stay transparent
-        "-fill", DARK, "-stroke", GOLD_DEEP, "-strokewidth", "1",
-        "-draw", "roundrectangle 0.5,0.5 %g,%g 7,7" % (w - 1.5, h - 1.5),
+    # The box is a plain rectangular window, so every pixel of its picture is
+    # opaque: the outline runs square along the window's edges (a rounded
+    # outline would leave its transparent corners black on the screen).
+    png(os.path.join(d, "304.png"), canvas(w, h, GOLD_DEEP) + [
+        "-fill", DARK, "-draw", "rectangle 1,1 %d,%d" % (w - 2, h - 2),
         # title band
-        "-stroke", "none", "-fill", DARK_TOP, "-draw", "roundrectangle 1.5,1.5 %g,30 6,6" % (w - 2.5),
-        "-fill", DARK_TOP, "-draw", "rectangle 1.5,20 %g,30" % (w - 2.5),
+        "-stroke", "none", "-fill", DARK_TOP, "-draw", "rectangle 1,1 %d,30" % (w - 2),
+        # corner brackets in the trim
+        "-fill", GOLD_DEEP,
+        "-draw", "rectangle 2,2 6,2", "-draw", "rectangle 2,2 2,6",
+        "-draw", "rectangle %d,2 %d,2" % (w - 7, w - 3), "-draw", "rectangle %d,2 %d,6" % (w - 3, w - 3),
+        "-draw", "rectangle 2,%d 6,%d" % (h - 3, h - 3), "-draw", "rectangle 2,%d 2,%d" % (h - 7, h - 3),
+        "-draw", "rectangle %d,%d %d,%d" % (w - 7, h - 3, w - 3, h - 3),
+        "-draw", "rectangle %d,%d %d,%d" % (w - 3, h - 7, w - 3, h - 3),
         "-fill", GOLD_DEEP, "-draw", "rectangle 8,31 %d,31" % (w - 9),
         "-fill", "#4B3A26", "-draw", "rectangle 8,32 %d,32" % (w - 9),
         # ornaments beside the title
