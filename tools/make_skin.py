@@ -204,12 +204,22 @@ def draw_login(d):
     w, h = 1210, 746
     fx, fy, fw, fh = 372, 86, 690, 513
     # Irregular outline: a slab with chamfered corners, a raised crest over the
-    # frame, and a banner tongue hanging at the lower left.
+    # frame, a banner tongue hanging at the lower left and a plate at the lower
+    # right. The login window draws its version label 60 pixels left of the
+    # picture's right edge and 33 above its bottom; the plate carries it, so
+    # the label lies on opaque pixels of the picture.
     outline = [(40, 70), (330, 70), (360, 40), (560, 40), (600, 10), (834, 10), (874, 40), (1074, 40),
-               (1104, 70), (1170, 70), (1200, 100), (1200, 640), (1170, 670), (860, 670), (830, 700),
+               (1104, 70), (1170, 70), (1200, 100), (1200, 734), (1194, 740), (1118, 740), (1048, 670),
+               (860, 670), (830, 700),
                (300, 700), (260, 736), (150, 736), (110, 700), (40, 700), (10, 670), (10, 100)]
     poly = " ".join("%d,%d" % p for p in outline)
-    inner = " ".join("%d,%d" % (x + (8 if x < w / 2 else -8), y + (8 if y < h / 2 else -8)) for x, y in outline)
+    # The inner trim runs 8 pixels inside the outline; moving each corner 8
+    # pixels towards the middle does that, except along the plate's falling
+    # edge, which runs parallel to that move: its two corners are placed on
+    # the edge moved 8 pixels inwards.
+    inner_corner = {(1048, 670): (1051, 662), (1118, 740): (1121, 732)}
+    inner = " ".join("%d,%d" % inner_corner.get((x, y), (x + (8 if x < w / 2 else -8), y + (8 if y < h / 2 else -8)))
+                     for x, y in outline)
     mountains = "0,520 90,440 170,470 260,380 330,430 372,400 372,746 0,746"
     # artwork: night sky to moor, a moon, hills, the game's name
     args = ["("] + gradient(w, h, "#2B3B4A", "#1B140E") + [
@@ -230,6 +240,9 @@ def draw_login(d):
         "-font", CJK_BOLD, "-pointsize", "15", "-fill", GOLD, "-gravity", "north",
         "-annotate", "+0+52", "账号登录", "-gravity", "northwest",
         "-font", CJK, "-pointsize", "12", "-fill", GOLD_DEEP, "-draw", "text 430,636 '健康游戏忠告：抵制不良游戏，拒绝盗版游戏。注意自我保护，谨防受骗上当。'",
+        # the recessed plaque under the version label
+        "-fill", "#0E0B08", "-stroke", "#3A2C1E", "-strokewidth", "1",
+        "-draw", "roundrectangle %g,%g %g,%g 3,3" % (w - 66.5, h - 37.5, w - 20.5, h - 15.5), "-stroke", "none",
         ")",
         # cut the artwork to the outline, then trim it with gold
         "(", "-size", "%dx%d" % (w, h), "xc:none", "-fill", "white", "-draw", "polygon " + poly, ")",
