@@ -252,7 +252,21 @@ def draw_login(d):
     png(os.path.join(d, "319.png"), args)
 
 
+def opaque_over(out, backing):
+    """Makes every pixel of the PNG either fully transparent or opaque: a
+    pixel the drawing touched at all becomes the drawing blended over the
+    backing colour. For images shown over a colour key, where a half
+    transparent edge would be blended with the key colour and no longer match
+    it, while whatever the key lets through has the backing colour."""
+    run([out, "(", "+clone", "-background", backing, "-flatten", ")",
+         "(", "-clone", "0", "-alpha", "extract", "-threshold", "0", ")",
+         "-delete", "0", "-alpha", "off", "-compose", "CopyOpacity", "-composite"] + PNG_OUT + ["PNG32:" + out])
+
+
 def web_button(out, kind, state, w=29, h=30):
+    """The web login dialog's window buttons. They are drawn over the dialog's
+    pure green colour key, through which the login picture's dark frame
+    shows; their soft edges are blended over that dark frame beforehand."""
     args = canvas(w, h)
     if state != "normal":
         plate = ("#8E2A1E" if kind == "close" else "#5A4328") if state == "hover" else \
@@ -262,6 +276,7 @@ def web_button(out, kind, state, w=29, h=30):
     off = 1 if state == "pressed" else 0
     args += glyph_commands(kind, GOLD_LIGHT if state == "hover" else GOLD, 0.5 + off, 2 + off)
     png(out, args)
+    opaque_over(out, DARK_LOW)
 
 
 def draw_web_dialog(d):

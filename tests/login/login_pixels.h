@@ -30,6 +30,20 @@ inline int LightPixels(const Picture& picture) {
   return light;
 }
 
+// How many of the picture's pixels are green-tinged: green clearly above red
+// and blue. The web login dialog's colour key is pure green and the skin has
+// no green of its own, so such a pixel is a drawing blended with the key
+// that the key no longer cuts.
+inline int GreenishPixels(const Picture& picture) {
+  int greenish = 0;
+  for (int y = 0; y < picture.height; ++y)
+    for (int x = 0; x < picture.width; ++x) {
+      const Picture::Px p = picture.At(x, y);
+      if (p.g > p.r + 20 && p.g > p.b + 20) ++greenish;
+    }
+  return greenish;
+}
+
 // How many pixels of the picture are exactly the pixels of backdrop at the
 // same places (a picture of the same area without the window).
 inline int SamePixels(const Picture& picture, const Picture& backdrop) {

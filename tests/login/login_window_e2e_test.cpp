@@ -311,6 +311,47 @@ TEST_F(LoginOnScreen, VersionLabelLiesOnThePicture) {
   EXPECT_EQ(SamePixels(label, Crop(desktop, reachX, reachY, 40, 16)), 0) << "the desktop shows around the label";
 }
 
+// The dialog's minimize and close symbols stand over its pure green colour
+// key, through which the picture's dark frame shows. In every picture of the
+// two buttons (at rest, lit under the pointer, pressed) no pixel around them
+// is a blend with the key.
+TEST_F(LoginOnScreen, DialogWindowButtonsHaveNoGreenFringes) {
+  StartLauncher();
+  const std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  std::optional<Placed> dialog;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog()).has_value(); }, 10000));
+  SleepMs(800);
+  // Both buttons with 3 pixels round them: minimize at 605, close at 633,
+  // each 28 pixels wide, at the dialog's top.
+  const qm::test::Placed buttons{"", dialog->x + kDialogWidth - 85 - 3, dialog->y, 28 + 28 + 6, 31};
+  // Points on the symbols themselves: around them the buttons show the key,
+  // which lets the pointer through to the login window.
+  const int minimizeX = dialog->x + kDialogWidth - 85 + 14, minimizeY = dialog->y + 18;
+  const int closeX = dialog->x + kCloseLeft + 14, closeY = dialog->y + 15;
+  struct State {
+    const char* name;
+    std::string pointer;  // xdotool commands that bring the button into the state
+  };
+  const std::vector<State> states = {
+      {"normal", ""},
+      {"minimize-hover", "mousemove --sync " + std::to_string(minimizeX) + " " + std::to_string(minimizeY)},
+      {"close-hover", "mousemove --sync " + std::to_string(closeX) + " " + std::to_string(closeY)},
+      {"close-pressed", "mousemove --sync " + std::to_string(closeX) + " " + std::to_string(closeY) + " mousedown 1"},
+  };
+  for (const State& state : states) {
+    if (!state.pointer.empty()) Shell("xdotool " + state.pointer);
+    SleepMs(1000);  // the hover picture comes after the pointer rests
+    const Picture shot = Capture(buttons, std::string("login-dialog-buttons-") + state.name);
+    ASSERT_TRUE(shot.valid()) << state.name;
+    EXPECT_GT(LightPixels(shot), 8) << state.name << ": the symbols show";
+    EXPECT_EQ(GreenishPixels(shot), 0) << state.name;
+  }
+  // Released away from the button: no click.
+  Shell("xdotool mousemove --sync " + std::to_string(window->x + 200) + " " + std::to_string(window->y + 400) +
+        " mouseup 1");
+}
+
 // A player at the keyboard and mouse: typing goes into the page's fields,
 // Enter submits the page's form (and the page answers), Escape ends nothing,
 // Space is typed into a field, the window drags the dialog along, and

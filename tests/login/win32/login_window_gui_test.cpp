@@ -243,6 +243,57 @@ TEST_F(LoginWindowUnderWine, DialogStaysAtItsPlaceInTheWindowAfterAMove) {
   EXPECT_EQ(dialogMovedBySystem->y, 90 + CLanderLogin::kDialogTop);
 }
 
+// The dialog's minimize and close symbols stand over its pure green colour
+// key, through which the picture's dark frame shows. In every picture of the
+// two buttons (at rest, lit under the pointer, pressed) no pixel around them
+// is a blend with the key.
+TEST_F(LoginWindowUnderWine, DialogWindowButtonsHaveNoGreenFringes) {
+  struct Shot {
+    std::string name;
+    Picture picture;
+  };
+  std::vector<Shot> shots;
+  RunWithDriver([&] {
+    HWND window = FindLoginWindow(20000);
+    if (!window) return;
+    SleepMs(800);
+    const std::optional<WindowRect> dialog = RectOf(FindOwnedWindow(window));
+    if (dialog) {
+      // Both buttons with 3 pixels round them: minimize at 605, close at 633,
+      // each 28 pixels wide, at the dialog's top.
+      const Placed buttons{"", dialog->x + 690 - 85 - 3, dialog->y, 28 + 28 + 6, 31};
+      // Points on the symbols themselves: around them the buttons show the
+      // key, which lets the pointer through to the login window.
+      const std::string minimize = std::to_string(dialog->x + 690 - 85 + 14) + " " + std::to_string(dialog->y + 18);
+      const std::string close = std::to_string(dialog->x + 690 - 57 + 14) + " " + std::to_string(dialog->y + 15);
+      const std::vector<std::pair<std::string, std::string>> states = {
+          {"normal", ""},
+          {"minimize-hover", "mousemove --sync " + minimize},
+          {"close-hover", "mousemove --sync " + close},
+          {"close-pressed", "mousemove --sync " + close + " mousedown 1"},
+      };
+      for (const auto& [name, pointer] : states) {
+        if (!pointer.empty()) Shell("xdotool " + pointer);
+        SleepMs(1000);  // the hover picture comes after the pointer rests
+        shots.push_back({name, Capture(buttons, "login-wine-dialog-buttons-" + name)});
+      }
+      // Released away from the button: no click.
+      Shell("xdotool mousemove --sync " + std::to_string(dialog->x - 150) + " " + std::to_string(dialog->y + 300) +
+            " mouseup 1");
+      SleepMs(300);
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (const auto prompt = WaitForPrompt()) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
+  });
+  ASSERT_EQ(shots.size(), 4u);
+  for (const Shot& shot : shots) {
+    ASSERT_TRUE(shot.picture.valid()) << shot.name;
+    EXPECT_GT(LightPixels(shot.picture), 8) << shot.name << ": the symbols show";
+    EXPECT_EQ(GreenishPixels(shot.picture), 0) << shot.name;
+  }
+  EXPECT_EQ(exitCodes_, std::vector<int>{0});
+}
+
 TEST_F(LoginWindowUnderWine, CloseAsksFirstCancelKeepsEverythingOkEndsWithZero) {
   bool firstPrompt = false, stayedAfterCancel = false, dialogStayed = false, systemClosePrompt = false;
   std::vector<int> codesAfterCancel;
