@@ -160,13 +160,20 @@ def draw_overlay(d):
 
 def draw_message_box(d):
     w, h = 253, 106
-    png(os.path.join(d, "304.png"), canvas(w, h) + [
-        # body with a rounded outline; the corners stay transparent
-        "-fill", DARK, "-stroke", GOLD_DEEP, "-strokewidth", "1",
-        "-draw", "roundrectangle 0.5,0.5 %g,%g 7,7" % (w - 1.5, h - 1.5),
+    # The box is a plain rectangular window, so every pixel of its picture is
+    # opaque: the outline runs square along the window's edges (a rounded
+    # outline would leave its transparent corners black on the screen).
+    png(os.path.join(d, "304.png"), canvas(w, h, GOLD_DEEP) + [
+        "-fill", DARK, "-draw", "rectangle 1,1 %d,%d" % (w - 2, h - 2),
         # title band
-        "-stroke", "none", "-fill", DARK_TOP, "-draw", "roundrectangle 1.5,1.5 %g,30 6,6" % (w - 2.5),
-        "-fill", DARK_TOP, "-draw", "rectangle 1.5,20 %g,30" % (w - 2.5),
+        "-stroke", "none", "-fill", DARK_TOP, "-draw", "rectangle 1,1 %d,30" % (w - 2),
+        # corner brackets in the trim
+        "-fill", GOLD_DEEP,
+        "-draw", "rectangle 2,2 6,2", "-draw", "rectangle 2,2 2,6",
+        "-draw", "rectangle %d,2 %d,2" % (w - 7, w - 3), "-draw", "rectangle %d,2 %d,6" % (w - 3, w - 3),
+        "-draw", "rectangle 2,%d 6,%d" % (h - 3, h - 3), "-draw", "rectangle 2,%d 2,%d" % (h - 7, h - 3),
+        "-draw", "rectangle %d,%d %d,%d" % (w - 7, h - 3, w - 3, h - 3),
+        "-draw", "rectangle %d,%d %d,%d" % (w - 3, h - 7, w - 3, h - 3),
         "-fill", GOLD_DEEP, "-draw", "rectangle 8,31 %d,31" % (w - 9),
         "-fill", "#4B3A26", "-draw", "rectangle 8,32 %d,32" % (w - 9),
         # ornaments beside the title
@@ -197,12 +204,22 @@ def draw_login(d):
     w, h = 1210, 746
     fx, fy, fw, fh = 372, 86, 690, 513
     # Irregular outline: a slab with chamfered corners, a raised crest over the
-    # frame, and a banner tongue hanging at the lower left.
+    # frame, a banner tongue hanging at the lower left and a plate at the lower
+    # right. The login window draws its version label 60 pixels left of the
+    # picture's right edge and 33 above its bottom; the plate carries it, so
+    # the label lies on opaque pixels of the picture.
     outline = [(40, 70), (330, 70), (360, 40), (560, 40), (600, 10), (834, 10), (874, 40), (1074, 40),
-               (1104, 70), (1170, 70), (1200, 100), (1200, 640), (1170, 670), (860, 670), (830, 700),
+               (1104, 70), (1170, 70), (1200, 100), (1200, 734), (1194, 740), (1118, 740), (1048, 670),
+               (860, 670), (830, 700),
                (300, 700), (260, 736), (150, 736), (110, 700), (40, 700), (10, 670), (10, 100)]
     poly = " ".join("%d,%d" % p for p in outline)
-    inner = " ".join("%d,%d" % (x + (8 if x < w / 2 else -8), y + (8 if y < h / 2 else -8)) for x, y in outline)
+    # The inner trim runs 8 pixels inside the outline; moving each corner 8
+    # pixels towards the middle does that, except along the plate's falling
+    # edge, which runs parallel to that move: its two corners are placed on
+    # the edge moved 8 pixels inwards.
+    inner_corner = {(1048, 670): (1051, 662), (1118, 740): (1121, 732)}
+    inner = " ".join("%d,%d" % inner_corner.get((x, y), (x + (8 if x < w / 2 else -8), y + (8 if y < h / 2 else -8)))
+                     for x, y in outline)
     mountains = "0,520 90,440 170,470 260,380 330,430 372,400 372,746 0,746"
     # artwork: night sky to moor, a moon, hills, the game's name
     args = ["("] + gradient(w, h, "#2B3B4A", "#1B140E") + [
@@ -223,6 +240,9 @@ def draw_login(d):
         "-font", CJK_BOLD, "-pointsize", "15", "-fill", GOLD, "-gravity", "north",
         "-annotate", "+0+52", "账号登录", "-gravity", "northwest",
         "-font", CJK, "-pointsize", "12", "-fill", GOLD_DEEP, "-draw", "text 430,636 '健康游戏忠告：抵制不良游戏，拒绝盗版游戏。注意自我保护，谨防受骗上当。'",
+        # the recessed plaque under the version label
+        "-fill", "#0E0B08", "-stroke", "#3A2C1E", "-strokewidth", "1",
+        "-draw", "roundrectangle %g,%g %g,%g 3,3" % (w - 66.5, h - 37.5, w - 20.5, h - 15.5), "-stroke", "none",
         ")",
         # cut the artwork to the outline, then trim it with gold
         "(", "-size", "%dx%d" % (w, h), "xc:none", "-fill", "white", "-draw", "polygon " + poly, ")",
@@ -232,7 +252,21 @@ def draw_login(d):
     png(os.path.join(d, "319.png"), args)
 
 
+def opaque_over(out, backing):
+    """Makes every pixel of the PNG either fully transparent or opaque: a
+    pixel the drawing touched at all becomes the drawing blended over the
+    backing colour. For images shown over a colour key, where a half
+    transparent edge would be blended with the key colour and no longer match
+    it, while whatever the key lets through has the backing colour."""
+    run([out, "(", "+clone", "-background", backing, "-flatten", ")",
+         "(", "-clone", "0", "-alpha", "extract", "-threshold", "0", ")",
+         "-delete", "0", "-alpha", "off", "-compose", "CopyOpacity", "-composite"] + PNG_OUT + ["PNG32:" + out])
+
+
 def web_button(out, kind, state, w=29, h=30):
+    """The web login dialog's window buttons. They are drawn over the dialog's
+    pure green colour key, through which the login picture's dark frame
+    shows; their soft edges are blended over that dark frame beforehand."""
     args = canvas(w, h)
     if state != "normal":
         plate = ("#8E2A1E" if kind == "close" else "#5A4328") if state == "hover" else \
@@ -242,6 +276,7 @@ def web_button(out, kind, state, w=29, h=30):
     off = 1 if state == "pressed" else 0
     args += glyph_commands(kind, GOLD_LIGHT if state == "hover" else GOLD, 0.5 + off, 2 + off)
     png(out, args)
+    opaque_over(out, DARK_LOW)
 
 
 def draw_web_dialog(d):

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "login/version_label_pixels.h"
+#include "login/login_pixels.h"
 #include "support/temp_dir.h"
 #include "ui/desktop.h"
 
@@ -89,17 +89,6 @@ double CommonestColourShare(const Picture& picture) {
     }
   const int pixels = picture.width * picture.height;
   return pixels > 0 ? static_cast<double>(most) / pixels : 1;
-}
-
-// How many of the picture's pixels are light (text, glyphs, the page's gold).
-int LightPixels(const Picture& picture) {
-  int light = 0;
-  for (int y = 0; y < picture.height; ++y)
-    for (int x = 0; x < picture.width; ++x) {
-      const Picture::Px p = picture.At(x, y);
-      if (p.r > 150 && p.g > 130) ++light;
-    }
-  return light;
 }
 
 // The sizes of the launcher's visible windows without a name (the dialog's).
@@ -302,23 +291,66 @@ TEST_F(LoginOnScreen, WindowIsThePictureCentredAndClosesOnlyThroughThePrompt) {
   EXPECT_EQ(WaitExit(10000), 0) << Errors();
 }
 
-// The executable's version is drawn into the face at the window's bottom
-// right corner, where the picture itself is fully transparent: whatever gold
-// shows there is the label.
-TEST_F(LoginOnScreen, VersionLabelIsPartOfTheFace) {
+// The executable's version is drawn into the face 60 pixels left of the
+// picture's right edge and 33 above its bottom, on the picture's plate there:
+// within the reach of the label's text ("1.0.1.0", the first 40 x 16 pixels
+// of its box) every pixel is the picture, none is the desktop behind it.
+TEST_F(LoginOnScreen, VersionLabelLiesOnThePicture) {
+  int screenWidth = 0, screenHeight = 0;
+  std::istringstream(Shell("xdotool getdisplaygeometry")) >> screenWidth >> screenHeight;
+  const Picture desktop = Capture(qm::test::Placed{"", 0, 0, screenWidth, screenHeight}, "login-desktop");
+  ASSERT_TRUE(desktop.valid());
   StartLauncher();
   const std::optional<Placed> window = FindWindow(kTitle, 30000);
   ASSERT_TRUE(window) << Errors();
   SleepMs(800);
-  const Picture label = Capture(qm::test::Placed{"", window->x + window->width - 60, window->y + window->height - 33, 60, 31},
-                                "login-version-label");
+  const int reachX = window->x + window->width - 60, reachY = window->y + window->height - 33;
+  const Picture label = Capture(qm::test::Placed{"", reachX, reachY, 40, 16}, "login-version-label");
+  Screenshot("login-window-version-label");
   ASSERT_TRUE(label.valid());
-  EXPECT_GT(GoldPixels(label), 15);
-  // The rest of the cut corner, left of the label's box, stays the desktop.
-  const Picture beside = Capture(qm::test::Placed{"", window->x + window->width - 120, window->y + window->height - 33, 50, 31},
-                                 "login-version-label-beside");
-  ASSERT_TRUE(beside.valid());
-  EXPECT_EQ(GoldPixels(beside), 0);
+  EXPECT_GT(GoldPixels(label), 15) << "the label is drawn";
+  EXPECT_EQ(SamePixels(label, Crop(desktop, reachX, reachY, 40, 16)), 0) << "the desktop shows around the label";
+}
+
+// The dialog's minimize and close symbols stand over its pure green colour
+// key, through which the picture's dark frame shows. In every picture of the
+// two buttons (at rest, lit under the pointer, pressed) no pixel around them
+// is a blend with the key.
+TEST_F(LoginOnScreen, DialogWindowButtonsHaveNoGreenFringes) {
+  StartLauncher();
+  const std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  std::optional<Placed> dialog;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog()).has_value(); }, 10000));
+  SleepMs(800);
+  // Both buttons with 3 pixels round them: minimize at 605, close at 633,
+  // each 28 pixels wide, at the dialog's top.
+  const qm::test::Placed buttons{"", dialog->x + kDialogWidth - 85 - 3, dialog->y, 28 + 28 + 6, 31};
+  // Points on the symbols themselves: around them the buttons show the key,
+  // which lets the pointer through to the login window.
+  const int minimizeX = dialog->x + kDialogWidth - 85 + 14, minimizeY = dialog->y + 18;
+  const int closeX = dialog->x + kCloseLeft + 14, closeY = dialog->y + 15;
+  struct State {
+    const char* name;
+    std::string pointer;  // xdotool commands that bring the button into the state
+  };
+  const std::vector<State> states = {
+      {"normal", ""},
+      {"minimize-hover", "mousemove --sync " + std::to_string(minimizeX) + " " + std::to_string(minimizeY)},
+      {"close-hover", "mousemove --sync " + std::to_string(closeX) + " " + std::to_string(closeY)},
+      {"close-pressed", "mousemove --sync " + std::to_string(closeX) + " " + std::to_string(closeY) + " mousedown 1"},
+  };
+  for (const State& state : states) {
+    if (!state.pointer.empty()) Shell("xdotool " + state.pointer);
+    SleepMs(1000);  // the hover picture comes after the pointer rests
+    const Picture shot = Capture(buttons, std::string("login-dialog-buttons-") + state.name);
+    ASSERT_TRUE(shot.valid()) << state.name;
+    EXPECT_GT(LightPixels(shot), 8) << state.name << ": the symbols show";
+    EXPECT_EQ(GreenishPixels(shot), 0) << state.name;
+  }
+  // Released away from the button: no click.
+  Shell("xdotool mousemove --sync " + std::to_string(window->x + 200) + " " + std::to_string(window->y + 400) +
+        " mouseup 1");
 }
 
 // A player at the keyboard and mouse: typing goes into the page's fields,

@@ -14,6 +14,7 @@
 #include "support/temp_dir.h"
 #include "ui/message_box_layout.h"
 #include "ui/ui_ids.h"
+#include "ui/window_host.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -141,6 +142,63 @@ TEST_F(MessageBoxOnScreen, ShowsSkinnedBoxCentredWithTextsAndButtons) {
   EXPECT_EQ(child.Wait(10000), IDCANCEL);
 }
 
+// A plain window of one colour, as the game or the login lies behind a box.
+class Backdrop : public WindowController {
+ public:
+  static constexpr Argb kColour = 0xFF3080C0;
+  void OnPaint(Canvas& canvas) override { canvas.FillSolid({0, 0, 1600, 1000}, kColour); }
+};
+
+bool Near(Picture::Px a, Picture::Px b, int tolerance) {
+  return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) <= tolerance;
+}
+
+// The box is a rectangular window: its corners show its own trim, the colour
+// of the middle of its edges, and neither black nor the window behind it.
+TEST_F(MessageBoxOnScreen, CornersShowTheBoxTrimOverAWindowBehind) {
+  Backdrop backdrop;
+  WindowOptions options;
+  options.bounds = {400, 250, 800, 500};
+  options.title = L"Probe-Backdrop";
+  auto backdropHost = WindowHost::Create(backdrop, options);
+  ASSERT_TRUE(backdropHost);
+  backdropHost->Show();
+  PumpEvents(400);
+  BackgroundChild child(Probe(), {L"Probe-Corners", L"Corners"});
+  ASSERT_TRUE(child.started());
+  auto box = FindWindowByName("Probe-Corners");
+  ASSERT_TRUE(box) << "the box did not appear";
+  PumpEvents(300);
+  const Placed around{"", box->x - 4, box->y - 4, box->width + 8, box->height + 8};
+  const Picture shot = Capture(around, "message-box-corners");
+  ASSERT_TRUE(shot.valid());
+  const Picture::Px behind{0x30, 0x80, 0xC0};
+  ASSERT_TRUE(Near(shot.At(1, 1), behind, 12)) << "the window behind is round the box";
+  const int left = 4, top = 4, right = 4 + box->width - 1, bottom = 4 + box->height - 1, middleX = 4 + box->width / 2,
+            middleY = 4 + box->height / 2;
+  struct Corner {
+    const char* name;
+    int x, y;
+    // Middles of the two edges that meet there.
+    int alongX, alongY, downX, downY;
+  };
+  const Corner corners[] = {
+      {"top left", left, top, middleX, top, left, middleY},
+      {"top right", right, top, middleX, top, right, middleY},
+      {"bottom left", left, bottom, middleX, bottom, left, middleY},
+      {"bottom right", right, bottom, middleX, bottom, right, middleY},
+  };
+  for (const Corner& c : corners) {
+    const Picture::Px corner = shot.At(c.x, c.y);
+    EXPECT_TRUE(Near(corner, shot.At(c.alongX, c.alongY), 30)) << c.name << ": not the trim of the edge";
+    EXPECT_TRUE(Near(corner, shot.At(c.downX, c.downY), 30)) << c.name << ": not the trim of the edge";
+    EXPECT_FALSE(Near(corner, behind, 30)) << c.name;
+    EXPECT_GT(corner.r + corner.g + corner.b, 60) << c.name << ": black";
+  }
+  Shell("xdotool windowfocus --sync " + box->id + " key Escape");
+  EXPECT_EQ(child.Wait(10000), IDCANCEL);
+}
+
 TEST_F(MessageBoxOnScreen, LongTextsAreTrimmedInsideTheirRectangles) {
   BackgroundChild child(Probe(), {L"Probe-Long",
                                   L"A message far longer than two lines of the box can hold, so that its end must be "
@@ -149,7 +207,8 @@ TEST_F(MessageBoxOnScreen, LongTextsAreTrimmedInsideTheirRectangles) {
   ASSERT_TRUE(box);
   const Picture shot = Capture(*box, "message-box-long-text");
   ASSERT_TRUE(shot.valid());
-  const Bounds text = Find(shot, 0, 33, kMessageBoxWidth, 63, IsGoldText);
+  // Inside the box's gold trim, its outermost columns.
+  const Bounds text = Find(shot, 1, 33, kMessageBoxWidth - 1, 63, IsGoldText);
   ASSERT_FALSE(text.empty());
   EXPECT_GE(text.left, 28);
   EXPECT_LE(text.right, 248);

@@ -283,27 +283,27 @@ TEST_F(HostOnScreen, AlphaFaceShowsAndPassesClicksThroughTransparentPixels) {
   TestWindow controller(kRed, kRed);
   auto host = Make(controller, {620, 520, 10, 10}, L"Host-Alpha");
   ASSERT_TRUE(host);
-  // The message box background: transparent outside its rounded outline.
-  auto face = LoadSkinImage(304);
+  // The message box's OK button: transparent round its rounded plate.
+  auto face = LoadSkinImage(314);
   ASSERT_TRUE(face);
   ASSERT_TRUE(host->SetAlphaFace(*face));
   host->Show();
   PumpEvents(300);
   auto placed = FindWindowByName("Host-Alpha");
   ASSERT_TRUE(placed);
-  EXPECT_EQ(placed->width, 253);
-  EXPECT_EQ(placed->height, 106);
-  const Picture shot = Capture({"", 620, 520, 253, 106}, "host-alpha-face");
+  EXPECT_EQ(placed->width, 82);
+  EXPECT_EQ(placed->height, 34);
+  const Picture shot = Capture({"", 620, 520, 82, 34}, "host-alpha-face");
   ASSERT_TRUE(shot.valid());
   EXPECT_TRUE(Near(shot.At(0, 0), kGrey)) << "a transparent corner shows the window behind";
-  EXPECT_FALSE(Near(shot.At(126, 60), kGrey));
-  EXPECT_FALSE(Near(shot.At(126, 60), kRed)) << "the face, not the controller's paint";
+  EXPECT_FALSE(Near(shot.At(20, 17), kGrey));
+  EXPECT_FALSE(Near(shot.At(20, 17), kRed)) << "the face, not the controller's paint";
 
   ClickAt(620, 520);
   EXPECT_EQ(behind.controller.downs.size(), 1u) << "the click went through the transparent pixel";
   EXPECT_TRUE(controller.downs.empty());
   PumpEvents(600);
-  ClickAt(620 + 126, 520 + 60);
+  ClickAt(620 + 20, 520 + 17);
   EXPECT_EQ(controller.downs.size(), 1u);
   EXPECT_EQ(behind.controller.downs.size(), 1u);
 }

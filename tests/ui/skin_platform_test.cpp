@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "ui/canvas.h"
 #include "ui/message_box_layout.h"
@@ -73,13 +74,22 @@ uint32_t TestSurface::Argb(int x, int y) {
 #endif
 int TestSurface::Alpha(int x, int y) { return static_cast<int>(Argb(x, y) >> 24); }
 
-TEST(SkinImagePlatform, BackgroundHasRealTransparency) {
-  auto image = LoadSkinImage(kMessageBoxBackgroundImage);
-  ASSERT_TRUE(image);
-  TestSurface s(253, 106);
-  s.canvas().DrawImage(*image, 0, 0);
-  EXPECT_EQ(s.Alpha(0, 0), 0);  // outside the rounded outline
-  EXPECT_EQ(s.Alpha(126, 60), 255);
+// The OK button's picture is transparent round its rounded plate; the message
+// box's background, shown by a rectangular window, is opaque to its corners.
+TEST(SkinImagePlatform, ImagesKeepTheirTransparency) {
+  auto button = LoadSkinImage(314);
+  ASSERT_TRUE(button);
+  TestSurface s(82, 34);
+  s.canvas().DrawImage(*button, 0, 0);
+  EXPECT_EQ(s.Alpha(0, 0), 0);  // outside the rounded plate
+  EXPECT_EQ(s.Alpha(20, 17), 255);
+
+  auto background = LoadSkinImage(kMessageBoxBackgroundImage);
+  ASSERT_TRUE(background);
+  TestSurface box(253, 106);
+  box.canvas().DrawImage(*background, 0, 0);
+  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{252, 0}, std::pair{0, 105}, std::pair{252, 105}})
+    EXPECT_EQ(box.Alpha(x, y), 255) << x << "," << y;
 }
 
 TEST(SkinImagePlatform, NaturalSizeOneColumnImageTouchesOneColumn) {

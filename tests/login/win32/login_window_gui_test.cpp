@@ -26,7 +26,7 @@
 
 #include "browser/web_view.h"
 #include "login/login_window.h"
-#include "login/version_label_pixels.h"
+#include "login/login_pixels.h"
 #include "ui/desktop.h"
 #include "ui/window_host.h"
 #include "ui/quit_question.h"
@@ -158,7 +158,7 @@ TEST_F(LoginWindowUnderWine, FaceIsThePictureWithTheVersionLabelAndTransparentPi
   PumpEvents(300);
 
   std::optional<WindowRect> placed;
-  Picture corner, label, beside, inside;
+  Picture corner, label, inside;
   int downsAfterTransparentClick = -1;
   const int result = RunWithDriver([&] {
     HWND window = FindLoginWindow(20000);
@@ -168,8 +168,9 @@ TEST_F(LoginWindowUnderWine, FaceIsThePictureWithTheVersionLabelAndTransparentPi
     const int x = placed->x, y = placed->y;
     corner = Capture({"", x, y, 12, 12}, "login-wine-corner");
     inside = Capture({"", x + 100, y + 300, 1, 1}, "login-wine-inside");
-    label = Capture({"", x + placed->width - 60, y + placed->height - 33, 60, 31}, "login-wine-version-label");
-    beside = Capture({"", x + placed->width - 120, y + placed->height - 33, 50, 31}, "login-wine-beside-label");
+    // The reach of the label's text ("1.0.1.0"): the first 40 x 16 pixels of
+    // its box, 60 pixels left of the right edge and 33 above the bottom.
+    label = Capture({"", x + placed->width - 60, y + placed->height - 33, 40, 16}, "login-wine-version-label");
     Shell("import -window root '" + ShotDir() + "/login-wine-window.png'");
     // A click on a fully transparent corner pixel lands on the window behind.
     Shell("xdotool mousemove --sync " + std::to_string(x + 5) + " " + std::to_string(y + 5) + " click 1");
@@ -182,11 +183,17 @@ TEST_F(LoginWindowUnderWine, FaceIsThePictureWithTheVersionLabelAndTransparentPi
   ASSERT_TRUE(placed);
   EXPECT_EQ(placed->width, 1210);
   EXPECT_EQ(placed->height, 746);
-  ASSERT_TRUE(corner.valid() && inside.valid() && label.valid() && beside.valid());
+  ASSERT_TRUE(corner.valid() && inside.valid() && label.valid());
   EXPECT_TRUE(NearGrey(corner.At(5, 5))) << "a transparent pixel shows the window behind";
   EXPECT_FALSE(NearGrey(inside.At(0, 0)));
   EXPECT_GT(GoldPixels(label), 15) << "the version label is part of the face";
-  EXPECT_EQ(GoldPixels(beside), 0);
+  // The label lies on the picture's plate: nothing of the window behind shows
+  // round its text (and no half-transparent edge, which this display would
+  // show dark instead of blended).
+  int behindPixels = 0;
+  for (int ly = 0; ly < label.height; ++ly)
+    for (int lx = 0; lx < label.width; ++lx) behindPixels += NearGrey(label.At(lx, ly)) ? 1 : 0;
+  EXPECT_EQ(behindPixels, 0) << "the window behind shows around the version label";
   EXPECT_EQ(downsAfterTransparentClick, 1);
   EXPECT_EQ(exitCodes_, std::vector<int>{0});
 }
@@ -234,6 +241,57 @@ TEST_F(LoginWindowUnderWine, DialogStaysAtItsPlaceInTheWindowAfterAMove) {
   EXPECT_EQ(movedBySystem->x, 150);
   EXPECT_EQ(dialogMovedBySystem->x, 150 + CLanderLogin::kDialogLeft);
   EXPECT_EQ(dialogMovedBySystem->y, 90 + CLanderLogin::kDialogTop);
+}
+
+// The dialog's minimize and close symbols stand over its pure green colour
+// key, through which the picture's dark frame shows. In every picture of the
+// two buttons (at rest, lit under the pointer, pressed) no pixel around them
+// is a blend with the key.
+TEST_F(LoginWindowUnderWine, DialogWindowButtonsHaveNoGreenFringes) {
+  struct Shot {
+    std::string name;
+    Picture picture;
+  };
+  std::vector<Shot> shots;
+  RunWithDriver([&] {
+    HWND window = FindLoginWindow(20000);
+    if (!window) return;
+    SleepMs(800);
+    const std::optional<WindowRect> dialog = RectOf(FindOwnedWindow(window));
+    if (dialog) {
+      // Both buttons with 3 pixels round them: minimize at 605, close at 633,
+      // each 28 pixels wide, at the dialog's top.
+      const Placed buttons{"", dialog->x + 690 - 85 - 3, dialog->y, 28 + 28 + 6, 31};
+      // Points on the symbols themselves: around them the buttons show the
+      // key, which lets the pointer through to the login window.
+      const std::string minimize = std::to_string(dialog->x + 690 - 85 + 14) + " " + std::to_string(dialog->y + 18);
+      const std::string close = std::to_string(dialog->x + 690 - 57 + 14) + " " + std::to_string(dialog->y + 15);
+      const std::vector<std::pair<std::string, std::string>> states = {
+          {"normal", ""},
+          {"minimize-hover", "mousemove --sync " + minimize},
+          {"close-hover", "mousemove --sync " + close},
+          {"close-pressed", "mousemove --sync " + close + " mousedown 1"},
+      };
+      for (const auto& [name, pointer] : states) {
+        if (!pointer.empty()) Shell("xdotool " + pointer);
+        SleepMs(1000);  // the hover picture comes after the pointer rests
+        shots.push_back({name, Capture(buttons, "login-wine-dialog-buttons-" + name)});
+      }
+      // Released away from the button: no click.
+      Shell("xdotool mousemove --sync " + std::to_string(dialog->x - 150) + " " + std::to_string(dialog->y + 300) +
+            " mouseup 1");
+      SleepMs(300);
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (const auto prompt = WaitForPrompt()) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
+  });
+  ASSERT_EQ(shots.size(), 4u);
+  for (const Shot& shot : shots) {
+    ASSERT_TRUE(shot.picture.valid()) << shot.name;
+    EXPECT_GT(LightPixels(shot.picture), 8) << shot.name << ": the symbols show";
+    EXPECT_EQ(GreenishPixels(shot.picture), 0) << shot.name;
+  }
+  EXPECT_EQ(exitCodes_, std::vector<int>{0});
 }
 
 TEST_F(LoginWindowUnderWine, CloseAsksFirstCancelKeepsEverythingOkEndsWithZero) {
