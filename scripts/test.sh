@@ -47,7 +47,8 @@ new_display
 windows_display=$NEW_DISPLAY
 (
   run_part linux-suite env DISPLAY="$linux_display" ctest --preset linux-test
-  run_part fuzzing bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-10}"
+  # At a lower priority: the Wine suite's screen tests keep their timing.
+  run_part fuzzing nice -n 10 bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-10}"
 ) &
 linux_lane=$!
 run_part windows-suite env DISPLAY="$windows_display" ctest --preset windows &
