@@ -25,13 +25,15 @@ cmake --preset windows -DQM_NATIVE_TOOLS_DIR="$PWD/build/linux-test/tools" >/dev
 cmake --build --preset windows
 end_stage "Windows build"
 
-# The two suites run side by side, each on a virtual display of its own:
-# much of their time is waiting (for windows, processes, servers), and each
-# suite's waits leave the processor to the other. The fuzz targets follow the
-# native suite, while the Wine suite, the longer one, still runs: every fuzz
-# target under the sanitizers for a bounded time, 10 s each (QM_FUZZ_SECONDS
-# sets the seconds per target). Each part's output is shown when all have
-# ended.
+# The suites run in three lanes side by side, each on a virtual display of
+# its own: much of their time is waiting (for windows, processes, servers),
+# and each lane's waits leave the processor to the others. The native suite is
+# one lane; the Wine suite is split in two, its tests of windows on screen
+# (label "screens") running in a Wine prefix of their own, the rest followed
+# by the fuzz targets (at a lower priority, so that the screen tests keep
+# their timing): every fuzz target under the sanitizers for a bounded time,
+# 10 s each (QM_FUZZ_SECONDS sets the seconds per target). Each part's output
+# is shown when all have ended.
 export NO_AT_BRIDGE=1
 status=0
 run_part() {  # name command...
@@ -41,21 +43,23 @@ run_part() {  # name command...
   "$@" >"build/$name.log" 2>&1 || result=1
   echo "$((SECONDS - started)) $result" >"build/$name.result"
 }
-new_display
-linux_display=$NEW_DISPLAY
-new_display
-windows_display=$NEW_DISPLAY
+on_new_display() {  # command...
+  new_display
+  env DISPLAY="$NEW_DISPLAY" "$@"
+}
+lanes=()
+run_part linux-suite on_new_display ctest --preset linux-test &
+lanes+=($!)
 (
-  run_part linux-suite env DISPLAY="$linux_display" ctest --preset linux-test
-  # At a lower priority: the Wine suite's screen tests keep their timing.
+  run_part windows-suite on_new_display ctest --preset windows -LE screens
   run_part fuzzing nice -n 10 bash scripts/fuzz.sh "${QM_FUZZ_SECONDS:-10}"
 ) &
-linux_lane=$!
-run_part windows-suite env DISPLAY="$windows_display" ctest --preset windows &
-windows_lane=$!
-wait "$linux_lane" "$windows_lane" || true
+lanes+=($!)
+run_part windows-screens on_new_display env QM_WINE_LANE=screens ctest --preset windows -L screens &
+lanes+=($!)
+wait "${lanes[@]}" || true
 part_times=()
-for part in linux-suite windows-suite fuzzing; do
+for part in linux-suite windows-suite windows-screens fuzzing; do
   echo
   echo "== $part"
   cat "build/$part.log"
@@ -65,7 +69,9 @@ for part in linux-suite windows-suite fuzzing; do
 done
 end_stage "suites and fuzzing"
 stages+=("${part_times[@]}")
-WINEPREFIX="$PWD/build/windows/wine/prefix" wineserver -k 2>/dev/null || true
+for prefix in build/windows/wine/prefix build/windows/wine/prefix-screens; do
+  WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
+done
 
 echo
 echo "Time of each stage:"

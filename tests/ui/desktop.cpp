@@ -71,7 +71,10 @@ int ShellValue(const std::string& text, const std::string& key) {
 }  // namespace
 
 std::optional<Placed> FindWindowByName(const std::string& title, int timeoutMs) {
-  for (int waited = 0; waited < timeoutMs; waited += 100) {
+  // Measured on the clock: under Wine each look costs a second or more on a
+  // busy machine, so counting the pauses alone waited many times the time.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end) {
     std::istringstream ids(Shell("xdotool search --onlyvisible --name '^" + title + "$'"));
     std::string id;
     if (ids >> id) {

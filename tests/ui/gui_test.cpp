@@ -3,6 +3,7 @@
 // box stay in the build's screenshots folder for people to look at.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -78,6 +79,19 @@ void Click(const Placed& box, const PixelRect& r) {
 
 void ParkPointer() { Shell("xdotool mousemove 5 5"); }
 
+// A box's screenshot once its first paint has reached the screen (its gold
+// title drawn): the window is mapped before that, and on a busy machine a
+// screenshot taken at once can show it still empty.
+Picture CapturePaintedBox(const Placed& box, const std::string& name) {
+  Picture shot;
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+  do {
+    shot = Capture(box, name);
+    if (shot.valid() && !Find(shot, 85, 7, 185, 32, IsGoldText).empty()) break;
+  } while (std::chrono::steady_clock::now() < end);
+  return shot;
+}
+
 // The test-only box program, built next to this one.
 std::wstring Probe() {
 #ifdef _WIN32
@@ -110,7 +124,7 @@ TEST_F(MessageBoxOnScreen, ShowsSkinnedBoxCentredWithTextsAndButtons) {
   EXPECT_NEAR(box->x, (sw - kMessageBoxWidth) / 2, 1);
   EXPECT_NEAR(box->y, (sh - kMessageBoxHeight) / 2, 1);
 
-  const Picture shot = Capture(*box, "message-box");
+  const Picture shot = CapturePaintedBox(*box, "message-box");
   ASSERT_TRUE(shot.valid());
   const MessageBoxLayout l = LayOutMessageBox(kMessageBoxWidth, kMessageBoxHeight);
 
@@ -168,7 +182,7 @@ TEST_F(MessageBoxOnScreen, CornersShowTheBoxTrimOverAWindowBehind) {
   ASSERT_TRUE(child.started());
   auto box = FindWindowByName("Probe-Corners");
   ASSERT_TRUE(box) << "the box did not appear";
-  PumpEvents(300);
+  ASSERT_TRUE(CapturePaintedBox(*box, "message-box-corners-box").valid());
   const Placed around{"", box->x - 4, box->y - 4, box->width + 8, box->height + 8};
   const Picture shot = Capture(around, "message-box-corners");
   ASSERT_TRUE(shot.valid());
@@ -205,7 +219,7 @@ TEST_F(MessageBoxOnScreen, LongTextsAreTrimmedInsideTheirRectangles) {
                                   L"cut off with an ellipsis rather than run over the buttons below it."});
   auto box = FindWindowByName("Probe-Long");
   ASSERT_TRUE(box);
-  const Picture shot = Capture(*box, "message-box-long-text");
+  const Picture shot = CapturePaintedBox(*box, "message-box-long-text");
   ASSERT_TRUE(shot.valid());
   // Inside the box's gold trim, its outermost columns.
   const Bounds text = Find(shot, 1, 33, kMessageBoxWidth - 1, 63, IsGoldText);
@@ -225,7 +239,7 @@ TEST_F(MessageBoxOnScreen, HoverLightsAndPressShowsPressedThenOkAnswers) {
   auto box = FindWindowByName("Probe-Hover");
   ASSERT_TRUE(box);
   const PixelRect ok = LayOutMessageBox(kMessageBoxWidth, kMessageBoxHeight).ok.rect;
-  const Picture normal = Capture(*box, "button-normal");
+  const Picture normal = CapturePaintedBox(*box, "button-normal");
   Shell("xdotool mousemove " + std::to_string(box->x + ok.x + 41) + " " + std::to_string(box->y + ok.y + 17));
   const Picture hover = Capture(*box, "button-hover");
   Shell("xdotool mousedown 1");
@@ -305,7 +319,7 @@ TEST_F(MessageBoxOnScreen, UninstallRunAsksTheRealQuestion) {
   ASSERT_TRUE(box) << "the uninstall question did not appear; windows:\n"
                    << Shell("xwininfo -root -tree | grep -v 'has no name'") << " exit " << child.Wait(100);
   EXPECT_EQ(box->width, kMessageBoxWidth);
-  const Picture shot = Capture(*box, "uninstall-question");
+  const Picture shot = CapturePaintedBox(*box, "uninstall-question");
   ASSERT_TRUE(shot.valid());
   EXPECT_NEAR(Find(shot, 85, 7, 185, 32, IsGoldText).centreX(), 135, 3);
   EXPECT_FALSE(Find(shot, 28, 33, 248, 63, IsGoldText).empty());
