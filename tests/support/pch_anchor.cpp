@@ -1,0 +1,1 @@
+// The source that the test programs' precompiled header is compiled with.
