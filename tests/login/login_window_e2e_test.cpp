@@ -510,6 +510,64 @@ TEST_F(LoginOnScreen, DialogStaysDirectlyAboveItsWindowWhateverBringsTheWindowFo
   EXPECT_TRUE(pageOnTop("prompt-cancelled", std::nullopt));
 }
 
+// Whatever lay over the page (the close prompt of the dialog's close
+// button, another program's window) is painted again when it goes: the page
+// shows as before within its place.
+TEST_F(LoginOnScreen, PageIsPaintedAgainWhereAPromptOrAnotherWindowLay) {
+  StartLauncher();
+  const std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  std::optional<Placed> dialog;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog()).has_value(); }, 10000));
+  const qm::test::Placed pageArea{"", window->x + kDialogLeft, window->y + kDialogTop + kPageTop, kDialogWidth,
+                                  kDialogHeight - kPageTop};
+  Picture page;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        page = Capture(pageArea, "login-repaint-page");
+        return page.valid() && CommonestColourShare(page) < 0.5;
+      },
+      20000));
+  SleepMs(1500);
+  page = Capture(pageArea, "login-repaint-page");
+  const auto pageAsBefore = [&](const std::string& name) {
+    int changed = -1;
+    WaitFor(
+        [&] {
+          changed = ChangedPixels(page, Capture(pageArea, "login-repaint-" + name));
+          return changed >= 0 && changed < page.width * page.height / 200;
+        },
+        2000);
+    Screenshot("login-repaint-" + name + "-screen");
+    return changed >= 0 && changed < page.width * page.height / 200
+               ? ::testing::AssertionSuccess()
+               : ::testing::AssertionFailure() << name << ": " << changed << " page pixels differ";
+  };
+
+  // The dialog's close button, its prompt over the page, Cancel.
+  Shell("xdotool mousemove --sync " + std::to_string(dialog->x + kCloseLeft + 14) + " " +
+        std::to_string(dialog->y + 15) + " click 1");
+  const std::optional<Placed> prompt = FindWindow("关闭提示", 10000);
+  ASSERT_TRUE(prompt);
+  SleepMs(500);
+  Screenshot("login-repaint-prompt-screen");
+  Shell("xdotool windowactivate --sync " + prompt->id + " key Escape");
+  // Away from the button, whose lit picture is not the page's concern.
+  Shell("xdotool mousemove " + std::to_string(window->x + 100) + " " + std::to_string(window->y + 400));
+  SleepMs(500);
+  EXPECT_EQ(WaitExit(100), -1);
+  EXPECT_TRUE(pageAsBefore("prompt-cancelled"));
+
+  // Another program's window over the page, then gone.
+  {
+    Cover cover;
+    ASSERT_TRUE(cover.shown());
+    SleepMs(300);
+  }
+  SleepMs(500);
+  EXPECT_TRUE(pageAsBefore("cover-gone"));
+}
+
 // A player at the keyboard and mouse: typing goes into the page's fields,
 // Enter submits the page's form (and the page answers), Escape ends nothing,
 // Space is typed into a field, the window drags the dialog along, and
