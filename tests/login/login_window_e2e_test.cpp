@@ -6,6 +6,7 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -385,16 +386,18 @@ int ChangedPixelsOutside(const Picture& before, const Picture& after, const Plac
 // Another program's window over the login window.
 class Cover {
  public:
-  Cover() {
-    Shell("(xmessage -geometry 900x600+100+100 -bg '#3060c0' -title QmCover cover >/dev/null 2>&1 & echo $! > "
-          "/tmp/qm-login-cover.pid)");
+  // Its process id in a file of this test process's own.
+  Cover() : pidFile_("/tmp/qm-login-cover-" + std::to_string(getpid()) + ".pid") {
+    Shell("(xmessage -geometry 900x600+100+100 -bg '#3060c0' -title QmCover cover >/dev/null 2>&1 & echo $! > '" +
+          pidFile_ + "')");
     window_ = FindWindow("QmCover", 10000);
     SleepMs(300);
   }
-  ~Cover() { Shell("kill $(cat /tmp/qm-login-cover.pid) 2>/dev/null; rm -f /tmp/qm-login-cover.pid"); }
+  ~Cover() { Shell("kill $(cat '" + pidFile_ + "') 2>/dev/null; rm -f '" + pidFile_ + "'"); }
   bool shown() const { return window_.has_value(); }
 
  private:
+  std::string pidFile_;
   std::optional<Placed> window_;
 };
 
