@@ -38,10 +38,12 @@ class GameWindow final : public GameWindowPort {
     if (hasView_) view_.MoveWindow({0, 0, size_.width, size_.height});
   }
   PixelRect FrameClientRect() override { return window_.FrameClientRect(); }
-  void MoveGameWindow(const PixelRect& rect, bool repaint) override {
-    window_.Move(rect, repaint);
-    Resized(rect.width, rect.height);
-  }
+  // The view follows the size the window really gets, which it reports
+  // itself (Windows: at once, inside the move; X11: once the frame's socket
+  // has given the plug its new size). The size asked for here is not yet
+  // that size, and taken as it, the report that follows would look like no
+  // change and leave the view at its old size.
+  void MoveGameWindow(const PixelRect& rect, bool repaint) override { window_.Move(rect, repaint); }
   bool IsGameWindowVisible() override { return window_.IsVisible(); }
   void ShowGameWindow() override { window_.Show(); }
   WindowId EmbedInFrame() override { return window_.Embed(); }

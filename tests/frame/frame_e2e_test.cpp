@@ -7,8 +7,12 @@
 #include <signal.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "frame/frame_controller.h"
 #include "frame/frame_on_screen.h"
@@ -92,6 +96,122 @@ TEST_F(FrameE2e, LoggingInOpensTheMaximizedFrameWithTheGameBelowItsStripAndEvery
   SleepMs(1000);
   EXPECT_TRUE(FrameAt(Want(0, 0, 1600, 1000), &got, 100)) << "Escape left full screen";
   EXPECT_EQ(GameProcesses().size(), 1u);
+}
+
+// Rows of the game window's area that are bare: most of their pixels the
+// toolkit's light grey background, which the page never shows (it is dark
+// and green throughout).
+int BareRows(const Picture& screen, const Placed& area) {
+  int bare = 0;
+  for (int y = std::max(0, area.y); y < std::min(screen.height, area.y + area.height); ++y) {
+    int grey = 0, all = 0;
+    for (int x = std::max(0, area.x); x < std::min(screen.width, area.x + area.width); x += 2) {
+      const Picture::Px p = screen.At(x, y);
+      const int low = std::min({p.r, p.g, p.b}), high = std::max({p.r, p.g, p.b});
+      ++all;
+      if (low > 200 && high - low < 16) ++grey;
+    }
+    if (all && grey * 2 > all) ++bare;
+  }
+  return bare;
+}
+
+// How alike a row of the page is to a row of the page in another size: the
+// left part of both rows (the side bar keeps to the page's right edge).
+double PageRowLikeness(const Picture& a, int ya, const Picture& b, int yb) {
+  int alike = 0;
+  const int width = std::min(a.width, b.width) - 260;
+  for (int x = 0; x < width; ++x) {
+    const Picture::Px p = a.At(x, ya), q = b.At(x, yb);
+    if (std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) < 40) ++alike;
+  }
+  return width > 0 ? static_cast<double>(alike) / width : 0;
+}
+
+// Every state of the frame, and every change between them, shows the game
+// page over the whole game window: its own top row (the page's header) at
+// the game window's top, its own bottom row (the page's footer) at the
+// bottom, the game's green between, and no row of bare toolkit background.
+// For each change the time from the frame standing in its new place to the
+// look that found the page filling it is printed.
+TEST_F(FrameE2e, TheGamePageFillsTheGameWindowInEveryStateAndAfterEveryChange) {
+  ASSERT_NO_FATAL_FAILURE(Login());
+  Placed got;
+  const Placed maximizedPlace = Want(0, kPanelHeight, 1600, 1000 - kPanelHeight);
+  const Placed restoredPlace = Want(300, 150, 1000, 700);
+  const Placed fullPlace = Want(0, 0, 1600, 1000);
+  ASSERT_TRUE(FrameAt(maximizedPlace, &got));
+  // The page as it is in the state the frame starts in: its header's and
+  // footer's rows to compare the other states against.
+  const Placed startGame{"", 0, kPanelHeight + kCaptionStripHeight, 1600, 1000 - kPanelHeight - kCaptionStripHeight};
+  const Picture start = Capture(startGame, "frame-state-start");
+
+  const auto key = [this](const std::string& name) {
+    Shell("xdotool windowactivate --sync " + frameId_ + " 2>/dev/null");
+    Shell("xdotool key " + name);
+  };
+  struct Step {
+    const char* name;
+    std::function<void()> act;
+    Placed place;
+    bool fullScreen;
+  };
+  const std::vector<Step> steps = {
+      {"restored", [&] { ClickCaptionButton(kButtonRestore); }, restoredPlace, false},
+      {"maximized", [&] { ClickCaptionButton(kButtonMaximize); }, maximizedPlace, false},
+      {"full-screen", [&] { ClickCaptionButton(kButtonFullScreen); }, fullPlace, true},
+      {"full-screen-left", [&] { key("F11"); }, maximizedPlace, false},
+      {"boss-key-hidden-and-shown",
+       [&] {
+         key("F10");
+         WaitUntil([&] { return !FrameMapped(); }, 5000);
+         Shell("xdotool key F10");
+       },
+       maximizedPlace, false},
+      {"minimized-and-back",
+       [&] {
+         ClickCaptionButton(kButtonMinimize);
+         WaitUntil([&] { return !FrameMapped(); }, 5000);
+         Shell("xdotool windowactivate --sync " + frameId_ + " 2>/dev/null");
+       },
+       maximizedPlace, false},
+      {"restored-again", [&] { ClickCaptionButton(kButtonRestore); }, restoredPlace, false},
+      {"full-screen-from-restored", [&] { key("F11"); }, fullPlace, true},
+      {"full-screen-left-to-maximized", [&] { key("F11"); }, maximizedPlace, false},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    ASSERT_TRUE(FrameAt(step.place, &got)) << step.name << ": " << got.x << "," << got.y << " " << got.width << "x"
+                                           << got.height;
+    ASSERT_TRUE(WaitUntil([&] { return FrameMapped(); }, 5000)) << step.name;
+    const auto placed = std::chrono::steady_clock::now();
+    const int strip = step.fullScreen ? 0 : kCaptionStripHeight;
+    const Placed game{"", got.x, got.y + strip, got.width, got.height - strip};
+    const std::string shotName = std::string("frame-state-") + step.name;
+    Picture shot;
+    int bare = -1;
+    double top = 0, bottom = 0, green = 0;
+    auto lookBegan = placed;
+    const bool filled = WaitUntil(
+        [&] {
+          lookBegan = std::chrono::steady_clock::now();
+          shot = Capture(game, shotName);
+          if (!shot.valid()) return false;
+          bare = BareRows(shot, {"", 0, 0, shot.width, shot.height});
+          top = PageRowLikeness(shot, 3, start, 3);
+          bottom = PageRowLikeness(shot, shot.height - 4, start, start.height - 4);
+          green = GreenShare(shot, 0, 100, shot.width / 2, shot.height - 200);
+          return bare == 0 && top > 0.9 && bottom > 0.9 && green > 0.5;
+        },
+        5000, 20);
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(lookBegan - placed);
+    std::printf("frame state %-30s the first look that found the page filling the game window began %lld ms after "
+                "the frame stood in place\n",
+                step.name,
+                static_cast<long long>(took.count()));
+    EXPECT_TRUE(filled) << step.name << ": bare rows " << bare << ", top row likeness " << top
+                        << ", bottom row likeness " << bottom << ", green " << green << " (see " << shotName << ".png)";
+  }
 }
 
 TEST_F(FrameE2e, RefreshAndF5LoadTheGamePageAgainAndALinkClickIsReported) {

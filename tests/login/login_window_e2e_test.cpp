@@ -6,11 +6,13 @@
 
 #include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -351,6 +353,222 @@ TEST_F(LoginOnScreen, DialogWindowButtonsHaveNoGreenFringes) {
   // Released away from the button: no click.
   Shell("xdotool mousemove --sync " + std::to_string(window->x + 200) + " " + std::to_string(window->y + 400) +
         " mouseup 1");
+}
+
+// The window manager's stacking order of the client windows, bottom first.
+std::vector<std::string> Stacking() {
+  std::vector<std::string> order;
+  std::string text = Shell("xprop -root _NET_CLIENT_LIST_STACKING 2>/dev/null");
+  for (size_t at = text.find("0x"); at != std::string::npos; at = text.find("0x", at + 2))
+    order.push_back(std::to_string(std::stoul(text.substr(at), nullptr, 16)));
+  return order;
+}
+
+long StackPlace(const std::vector<std::string>& order, const std::string& id) {
+  const auto found = std::find(order.begin(), order.end(), id);
+  return found == order.end() ? -1 : found - order.begin();
+}
+
+// The pixels that differ clearly between two pictures of one size, outside
+// the area left out (picture pixels).
+int ChangedPixelsOutside(const Picture& before, const Picture& after, const Placed& leftOut) {
+  if (before.width != after.width || before.height != after.height) return -1;
+  int changed = 0;
+  for (int y = 0; y < before.height; ++y)
+    for (int x = 0; x < before.width; ++x) {
+      if (x >= leftOut.x && x < leftOut.x + leftOut.width && y >= leftOut.y && y < leftOut.y + leftOut.height) continue;
+      const Picture::Px a = before.At(x, y), b = after.At(x, y);
+      if (std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 60) ++changed;
+    }
+  return changed;
+}
+
+// Another program's window over the login window.
+class Cover {
+ public:
+  // Its process id in a file of this test process's own.
+  Cover() : pidFile_("/tmp/qm-login-cover-" + std::to_string(getpid()) + ".pid") {
+    Shell("(xmessage -geometry 900x600+100+100 -bg '#3060c0' -title QmCover cover >/dev/null 2>&1 & echo $! > '" +
+          pidFile_ + "')");
+    window_ = FindWindow("QmCover", 10000);
+    SleepMs(300);
+  }
+  ~Cover() { Shell("kill $(cat '" + pidFile_ + "') 2>/dev/null; rm -f '" + pidFile_ + "'"); }
+  bool shown() const { return window_.has_value(); }
+
+ private:
+  std::string pidFile_;
+  std::optional<Placed> window_;
+};
+
+// The web login dialog stays directly above the login window whatever brings
+// the window forward after another program's window was in front (a click on
+// the picture, activation, a drag, minimize and restore), and while the
+// close prompt is open (the prompt above both) and after its Cancel. Proven
+// by the stacking the window manager reports and by the page's pixels: the
+// page as it showed at the start, or with only the prompt's own place
+// differing.
+TEST_F(LoginOnScreen, DialogStaysDirectlyAboveItsWindowWhateverBringsTheWindowForward) {
+  StartLauncher();
+  std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  std::optional<Placed> dialog;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog()).has_value(); }, 10000));
+  const auto pageArea = [&] {
+    return qm::test::Placed{"", window->x + kDialogLeft, window->y + kDialogTop + kPageTop, kDialogWidth,
+                            kDialogHeight - kPageTop};
+  };
+  Picture page;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        page = Capture(pageArea(), "login-stacking-page");
+        return page.valid() && CommonestColourShare(page) < 0.5;
+      },
+      20000));
+  SleepMs(1500);  // the page's last drawing done
+  page = Capture(pageArea(), "login-stacking-page");
+
+  // The dialog directly above the window (the prompt, when there is one,
+  // above the dialog) and the page on the screen as at the start.
+  const auto pageOnTop = [&](const std::string& name, const std::optional<Placed>& prompt) {
+    std::string why;
+    const bool good = WaitFor(
+        [&] {
+          const std::vector<std::string> order = Stacking();
+          const long windowAt = StackPlace(order, window->id), dialogAt = StackPlace(order, dialog->id);
+          const long promptAt = prompt ? StackPlace(order, prompt->id) : -1;
+          const Picture now = Capture(pageArea(), "login-stacking-" + name);
+          const Placed leftOut =
+              prompt ? Placed{"", prompt->x - pageArea().x, prompt->y - pageArea().y, prompt->width, prompt->height}
+                     : Placed{};
+          const int changed = ChangedPixelsOutside(page, now, leftOut);
+          why = "stacking " + Shell("xprop -root _NET_CLIENT_LIST_STACKING") + " window " + window->id + " dialog " +
+                dialog->id + (prompt ? " prompt " + prompt->id : "") + "; page pixels changed: " +
+                std::to_string(changed);
+          return windowAt >= 0 && dialogAt == windowAt + 1 && (!prompt || promptAt > dialogAt) &&
+                 changed >= 0 && changed < page.width * page.height / 200;
+        },
+        3000);
+    Screenshot("login-stacking-" + name + "-screen");
+    return good ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << name << ": " << why;
+  };
+  ASSERT_TRUE(pageOnTop("start", std::nullopt));
+
+  // A point of the picture right of the dialog, and one left of it to drag by.
+  const auto pictureRight = [&] {
+    return std::to_string(window->x + kDialogLeft + kDialogWidth + 45) + " " + std::to_string(window->y + 470);
+  };
+  struct Way {
+    const char* name;
+    std::function<void()> bringForward;
+  };
+  const std::vector<Way> ways = {
+      {"click", [&] { Shell("xdotool mousemove " + pictureRight() + " sleep 0.2 click 1"); }},
+      {"activate", [&] { Shell("xdotool windowactivate --sync " + window->id); }},
+      {"drag",
+       [&] {
+         const int x = window->x + kDialogLeft + kDialogWidth + 45, y = window->y + 470;
+         Shell("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y) + " sleep 0.2 mousedown 1");
+         for (int step = 1; step <= 5; ++step) {
+           Shell("xdotool mousemove --sync " + std::to_string(x - 8 * step) + " " + std::to_string(y - 6 * step));
+           SleepMs(50);
+         }
+         Shell("xdotool mouseup 1");
+         SleepMs(500);
+         window = FindWindow(kTitle, 2000);
+         WaitFor([&] { return (dialog = FindDialog()) && dialog->x == window->x + kDialogLeft; }, 3000);
+       }},
+      {"minimize-restore",
+       [&] {
+         Shell("xdotool windowminimize --sync " + window->id);
+         SleepMs(500);
+         Shell("xdotool windowactivate --sync " + window->id);
+       }},
+  };
+  for (const Way& way : ways) {
+    {
+      Cover cover;
+      ASSERT_TRUE(cover.shown()) << way.name;
+      way.bringForward();
+      SleepMs(500);
+      EXPECT_TRUE(pageOnTop(way.name, std::nullopt));
+    }
+    SleepMs(500);
+  }
+
+  // The close prompt of Alt+F4 on the window: above the dialog, which stays
+  // above the window, also when the window is clicked meanwhile; Cancel
+  // leaves the page on top.
+  Shell("xdotool windowactivate --sync " + window->id + " key alt+F4");
+  const std::optional<Placed> prompt = FindWindow("关闭提示", 10000);
+  ASSERT_TRUE(prompt);
+  SleepMs(500);
+  EXPECT_TRUE(pageOnTop("prompt", prompt));
+  Shell("xdotool mousemove " + pictureRight() + " sleep 0.2 click 1");
+  SleepMs(500);
+  EXPECT_TRUE(pageOnTop("prompt-window-clicked", prompt));
+  Shell("xdotool windowactivate --sync " + prompt->id + " key Escape");
+  SleepMs(800);
+  EXPECT_EQ(WaitExit(100), -1);
+  EXPECT_TRUE(pageOnTop("prompt-cancelled", std::nullopt));
+}
+
+// Whatever lay over the page (the close prompt of the dialog's close
+// button, another program's window) is painted again when it goes: the page
+// shows as before within its place.
+TEST_F(LoginOnScreen, PageIsPaintedAgainWhereAPromptOrAnotherWindowLay) {
+  StartLauncher();
+  const std::optional<Placed> window = FindWindow(kTitle, 30000);
+  ASSERT_TRUE(window) << Errors();
+  std::optional<Placed> dialog;
+  ASSERT_TRUE(WaitFor([&] { return (dialog = FindDialog()).has_value(); }, 10000));
+  const qm::test::Placed pageArea{"", window->x + kDialogLeft, window->y + kDialogTop + kPageTop, kDialogWidth,
+                                  kDialogHeight - kPageTop};
+  Picture page;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        page = Capture(pageArea, "login-repaint-page");
+        return page.valid() && CommonestColourShare(page) < 0.5;
+      },
+      20000));
+  SleepMs(1500);
+  page = Capture(pageArea, "login-repaint-page");
+  const auto pageAsBefore = [&](const std::string& name) {
+    int changed = -1;
+    WaitFor(
+        [&] {
+          changed = ChangedPixels(page, Capture(pageArea, "login-repaint-" + name));
+          return changed >= 0 && changed < page.width * page.height / 200;
+        },
+        2000);
+    Screenshot("login-repaint-" + name + "-screen");
+    return changed >= 0 && changed < page.width * page.height / 200
+               ? ::testing::AssertionSuccess()
+               : ::testing::AssertionFailure() << name << ": " << changed << " page pixels differ";
+  };
+
+  // The dialog's close button, its prompt over the page, Cancel.
+  Shell("xdotool mousemove --sync " + std::to_string(dialog->x + kCloseLeft + 14) + " " +
+        std::to_string(dialog->y + 15) + " click 1");
+  const std::optional<Placed> prompt = FindWindow("关闭提示", 10000);
+  ASSERT_TRUE(prompt);
+  SleepMs(500);
+  Screenshot("login-repaint-prompt-screen");
+  Shell("xdotool windowactivate --sync " + prompt->id + " key Escape");
+  // Away from the button, whose lit picture is not the page's concern.
+  Shell("xdotool mousemove " + std::to_string(window->x + 100) + " " + std::to_string(window->y + 400));
+  SleepMs(500);
+  EXPECT_EQ(WaitExit(100), -1);
+  EXPECT_TRUE(pageAsBefore("prompt-cancelled"));
+
+  // Another program's window over the page, then gone.
+  {
+    Cover cover;
+    ASSERT_TRUE(cover.shown());
+    SleepMs(300);
+  }
+  SleepMs(500);
+  EXPECT_TRUE(pageAsBefore("cover-gone"));
 }
 
 // A player at the keyboard and mouse: typing goes into the page's fields,

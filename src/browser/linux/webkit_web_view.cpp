@@ -81,6 +81,14 @@ class WebKitView final : public WebView {
     content_.reset(webkit_user_content_manager_new());
     view_.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context_.get(),
                                                                "user-content-manager", content_.get(), nullptr))));
+    // The login page is drawn without the engine's compositing: a
+    // composited frame is not drawn again where the login dialog is exposed
+    // (a prompt or another window that lay over the page goes), and the
+    // place stayed empty until the page itself changed. Drawn by the
+    // engine's own backing store, the page is painted again on every expose.
+    if (role_ == WebViewRole::kLogin)
+      webkit_settings_set_hardware_acceleration_policy(webkit_web_view_get_settings(view_.get()),
+                                                       WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
 
     g_signal_connect(view_.get(), "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(view_.get(), "load-changed", G_CALLBACK(OnLoadChanged), this);

@@ -5,7 +5,9 @@
 #include "ui/window_host.h"
 
 
+#include <algorithm>
 #include <map>
+#include <vector>
 #include <unordered_map>
 #include <utility>
 
@@ -15,6 +17,7 @@
 #include "ui/linux/key_map.h"
 #include "ui/linux/skin_image.h"
 #include "ui/linux/x11_shape.h"
+#include "ui/linux/x11_stacking.h"
 
 namespace qm {
 
@@ -152,8 +155,12 @@ class GtkWindowHost final : public WindowHost {
   static gboolean OnTimer(gpointer);
   static gboolean OnKeyShapeDue(gpointer);
   static void OnRealize(GtkWidget*, gpointer);
+  static gboolean OnMapped(GtkWidget*, GdkEvent*, gpointer);
+  static void KeepOwnedPopupsAbove();
   void ApplyOpacity();
   void RaiseOwnedPopups();
+  bool BelongsAbove(const GtkWindowHost& owner) const;
+  bool IsPrompt() const { return modal_ != nullptr; }
   void AddChildrenToKeyShape(cairo_region_t* region);
 
   WindowController& controller_;
@@ -232,6 +239,10 @@ GtkWindowHost::GtkWindowHost(WindowController& controller, const WindowOptions& 
     g_signal_connect(window, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window, "configure-event", G_CALLBACK(OnConfigure), this);
     g_signal_connect(window, "window-state-event", G_CALLBACK(OnWindowState), this);
+    g_signal_connect(window, "map-event", G_CALLBACK(OnMapped), this);
+    // Owned popups stay above their owners however the window manager
+    // restacks them.
+    if (options.kind == WindowKind::kOwnedPopup) WatchClientStacking(KeepOwnedPopupsAbove);
   }
   SetTitle(options.title);
   SetBounds(options.bounds);
@@ -476,17 +487,78 @@ void GtkWindowHost::Show() {
   RaiseOwnedPopups();
 }
 
-// Owned popups stay above their owner, as on Windows. A window manager keeps
-// transient windows above their parent; without one, a window that is mapped
-// or raised covers them until they are raised again.
+// Whether this window stands above owner: a popup owner owns, or a prompt
+// (a window in its modal run) of owner's or of one of owner's popups.
+bool GtkWindowHost::BelongsAbove(const GtkWindowHost& owner) const {
+  if (options_.kind != WindowKind::kOwnedPopup || !options_.owner || !window_ || this == &owner) return false;
+  GtkWidget* const ownerWindow = gtk_widget_get_toplevel(options_.owner);
+  if (ownerWindow == owner.window_.get()) return true;
+  if (!IsPrompt()) return false;
+  const GtkWindowHost* const direct = HostOf(ownerWindow);
+  return direct && !direct->IsPrompt() && direct->BelongsAbove(owner);
+}
+
+// Owned popups stay above their owner, as on Windows, and the prompts of the
+// owner and of its popups above those. A window manager keeps transient
+// windows above their parent only as long as it restacks them as a group;
+// without one, a window that is mapped or raised covers them until they are
+// raised again.
 void GtkWindowHost::RaiseOwnedPopups() {
   if (!window_ || !IsToplevel()) return;
+  std::vector<GdkWindow*> popups, prompts;
   for (const auto& [widget, host] : LiveHosts()) {
-    if (widget != host->window_.get() || host == this || host->options_.kind != WindowKind::kOwnedPopup) continue;
-    if (!host->options_.owner || gtk_widget_get_toplevel(host->options_.owner) != window_.get()) continue;
-    if (!gtk_widget_get_visible(widget)) continue;
-    if (GdkWindow* popup = gtk_widget_get_window(widget)) gdk_window_raise(popup);
+    if (widget != host->window_.get() || !host->BelongsAbove(*this) || !gtk_widget_get_visible(widget)) continue;
+    if (GdkWindow* const window = gtk_widget_get_window(widget))
+      (host->IsPrompt() ? prompts : popups).push_back(window);
   }
+  for (GdkWindow* popup : popups) gdk_window_raise(popup);
+  for (GdkWindow* prompt : prompts) gdk_window_raise(prompt);
+}
+
+// The window manager changed the stacking order: every shown popup whose
+// owner now stands above it, or that covers a prompt of its owner's, comes
+// back above its owner, with the prompts above it.
+void GtkWindowHost::KeepOwnedPopupsAbove() {
+  const std::vector<unsigned long> order = ClientStackingOrder();
+  const auto place = [&order](GtkWidget* widget) -> long {
+    const unsigned long id = XWindowOf(widget);
+    for (size_t i = 0; id && i < order.size(); ++i)
+      if (order[i] == id) return static_cast<long>(i);
+    return -1;
+  };
+  std::vector<GtkWindowHost*> owners;
+  for (const auto& [widget, host] : LiveHosts()) {
+    if (widget != host->window_.get() || host->options_.kind != WindowKind::kOwnedPopup || host->IsPrompt() ||
+        !host->options_.owner || !gtk_widget_get_visible(widget))
+      continue;
+    GtkWindowHost* const owner = HostOf(gtk_widget_get_toplevel(host->options_.owner));
+    if (!owner || !owner->IsVisible() || owner->state_ == ShowState::kMinimized) continue;
+    const long popupAt = place(widget), ownerAt = place(owner->window_.get());
+    if (popupAt < 0 || ownerAt < 0) continue;
+    bool misplaced = popupAt < ownerAt;
+    for (const auto& [other, prompt] : LiveHosts()) {
+      if (other != prompt->window_.get() || !prompt->IsPrompt() || !prompt->BelongsAbove(*owner)) continue;
+      const long promptAt = place(other);
+      if (gtk_widget_get_visible(other) && promptAt >= 0 && promptAt < popupAt) misplaced = true;
+    }
+    if (misplaced && std::find(owners.begin(), owners.end(), owner) == owners.end()) owners.push_back(owner);
+  }
+  for (GtkWindowHost* owner : owners) owner->RaiseOwnedPopups();
+}
+
+// A popup shown before its owner was mapped named an owner the window
+// manager did not know yet, which then keeps no group: once the owner is
+// mapped its popups name it again.
+gboolean GtkWindowHost::OnMapped(GtkWidget*, GdkEvent*, gpointer self) {
+  auto* host = static_cast<GtkWindowHost*>(self);
+  GdkWindow* const owner = gtk_widget_get_window(host->window_.get());
+  for (const auto& [widget, popup] : LiveHosts()) {
+    if (widget != popup->window_.get() || popup->IsPrompt() || !popup->BelongsAbove(*host)) continue;
+    if (GdkWindow* const window = gtk_widget_get_window(widget); window && owner)
+      gdk_window_set_transient_for(window, owner);
+  }
+  host->RaiseOwnedPopups();
+  return FALSE;
 }
 
 void GtkWindowHost::Hide() {

@@ -294,6 +294,77 @@ TEST_F(LoginWindowUnderWine, DialogWindowButtonsHaveNoGreenFringes) {
   EXPECT_EQ(exitCodes_, std::vector<int>{0});
 }
 
+// The pixels that differ clearly between two pictures of one size.
+int ChangedPixels(const Picture& before, const Picture& after) {
+  if (!before.valid() || before.width != after.width || before.height != after.height) return -1;
+  int changed = 0;
+  for (int y = 0; y < before.height; ++y)
+    for (int x = 0; x < before.width; ++x) {
+      const Picture::Px a = before.At(x, y), b = after.At(x, y);
+      if (std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) > 60) ++changed;
+    }
+  return changed;
+}
+
+// The dialog stays directly above the login window when the window comes to
+// the front (a click on the picture, the window raised by the system) and
+// while a prompt is open, and what the prompt covered is painted again after
+// its Cancel: the dialog's pixels are what they were before.
+TEST_F(LoginWindowUnderWine, DialogStaysAboveItsWindowAndIsPaintedAgainAfterThePrompt) {
+  struct Look {
+    std::string name;
+    bool dialogDirectlyAbove = false;
+    int changed = -1;
+  };
+  std::vector<Look> looks;
+  RunWithDriver([&] {
+    HWND window = FindLoginWindow(20000);
+    if (!window) return;
+    SleepMs(800);
+    HWND dialog = FindOwnedWindow(window);
+    const std::optional<WindowRect> place = RectOf(dialog);
+    if (!place) return;
+    // The dialog without its two buttons (which light under the pointer).
+    const Placed area{"", place->x, place->y + 31, place->width, place->height - 31};
+    const Picture before = Capture(area, "login-wine-dialog-before");
+    const auto look = [&](const std::string& name) {
+      SleepMs(800);
+      Look l{name};
+      l.dialogDirectlyAbove = GetWindow(window, GW_HWNDPREV) == dialog;
+      l.changed = ChangedPixels(before, Capture(area, "login-wine-dialog-" + name));
+      looks.push_back(l);
+    };
+    // A click on the picture right of the dialog.
+    Shell("xdotool mousemove " + std::to_string(place->x + place->width + 45) + " " + std::to_string(place->y + 384) +
+          " sleep 0.2 click 1");
+    look("picture-clicked");
+    // The window raised by the system.
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    look("window-raised");
+    // The dialog's close button: the prompt over the dialog, then Cancel.
+    Shell("xdotool mousemove " + std::to_string(place->x + 690 - 57 + 14) + " " + std::to_string(place->y + 15) +
+          " sleep 0.2 click 1");
+    if (const auto prompt = WaitForPrompt()) {
+      Shell("import -window root '" + ShotDir() + "/login-wine-dialog-prompt.png'");
+      // Its "取消" button.
+      Shell("xdotool mousemove " + std::to_string(prompt->x + 178) + " " + std::to_string(prompt->y + 79) +
+            " sleep 0.3 click 1");
+    }
+    Shell("xdotool mousemove " + std::to_string(place->x - 150) + " " + std::to_string(place->y + 300));
+    for (int waited = 0; waited < 5000 && FindWindowW(nullptr, L"关闭提示"); waited += 100) SleepMs(100);
+    look("prompt-cancelled");
+    Shell("import -window root '" + ShotDir() + "/login-wine-dialog-prompt-cancelled-screen.png'");
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (const auto prompt = WaitForPrompt()) Shell("timeout 5 xdotool windowfocus --sync " + prompt->id + " key Return");
+  });
+  ASSERT_EQ(looks.size(), 3u);
+  for (const Look& look : looks) {
+    EXPECT_TRUE(look.dialogDirectlyAbove) << look.name;
+    EXPECT_GE(look.changed, 0) << look.name;
+    EXPECT_LT(look.changed, 690 * 482 / 200) << look.name;
+  }
+}
+
 TEST_F(LoginWindowUnderWine, CloseAsksFirstCancelKeepsEverythingOkEndsWithZero) {
   bool firstPrompt = false, stayedAfterCancel = false, dialogStayed = false, systemClosePrompt = false;
   std::vector<int> codesAfterCancel;
