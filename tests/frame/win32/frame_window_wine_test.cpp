@@ -15,6 +15,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -539,6 +540,70 @@ TEST_F(FrameWindowOnWine, RealClicksOnTheCaptionButtonsAndTheStrip) {
   const POINT maximize = buttonCentre(kButtonMaximize);
   clickAt(maximize.x, maximize.y, 1);
   EXPECT_TRUE(Becomes(MaximizedView()));
+}
+
+// The caption buttons' pixels on the screen in every state of the frame,
+// taken a tenth of a second after the frame reached the state: each shown
+// button shows its picture (not the black of a child window that is not
+// painted yet), the same picture wherever the strip puts it. The first
+// state is the first showing of the frame, when every button paints for the
+// first time and makes its pictures from the strip under it.
+TEST_F(FrameWindowOnWine, CaptionButtonsArePaintedAfterEveryChangeOfTheFrame) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  // The pointer away from the strip, so that no button shows its hover picture.
+  test::Shell("xdotool mousemove 5 " + std::to_string(ScreenRect().height - 5));
+  std::map<int, std::string> firstSeen;  // a button's pixels, RGB rows, where it was first shown
+  auto checkButtons = [&](const std::string& state) {
+    SCOPED_TRACE(state);
+    const PixelRect frame = WindowRect(frame_);
+    const test::Picture strip = test::Capture({"", frame.x, frame.y, frame.width, kCaptionStripHeight},
+                                              "frame_window_wine_buttons_" + state, 100);
+    ASSERT_TRUE(strip.valid());
+    int checked = 0;
+    for (const CaptionButton& button : CaptionButtons()) {
+      HWND hwnd = GetDlgItem(frame_, button.id);
+      if (!hwnd || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) continue;
+      SCOPED_TRACE(button.id);
+      const PixelRect place = RectInClientOf(hwnd, frame_);
+      ASSERT_LE(place.right(), strip.width);
+      ASSERT_LE(place.bottom(), strip.height);
+      std::string pixels;
+      int black = 0;
+      for (int y = place.y; y < place.bottom(); ++y)
+        for (int x = place.x; x < place.right(); ++x) {
+          const test::Picture::Px px = strip.At(x, y);
+          black += px.r == 0 && px.g == 0 && px.b == 0;
+          pixels += {static_cast<char>(px.r), static_cast<char>(px.g), static_cast<char>(px.b)};
+        }
+      // The strip's art has no pure black; a few pixels of a symbol may be.
+      EXPECT_LT(black, place.width * place.height / 4) << black << " black pixels of " << Text(place);
+      const auto [seen, first] = firstSeen.emplace(button.id, pixels);
+      if (!first) {
+        EXPECT_TRUE(seen->second == pixels) << "the button's pixels differ from where it was first shown";
+      }
+      ++checked;
+    }
+    EXPECT_EQ(checked, 8);  // all but one of maximize and restore
+  };
+  checkButtons("maximized");
+  Click(kButtonRestore);
+  ASSERT_TRUE(Becomes(RestoredView()));
+  checkButtons("restored");
+  Click(kButtonMaximize);
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  checkButtons("maximized_again");
+  Click(kButtonFullScreen);
+  ASSERT_TRUE(Becomes(FullScreenView()));
+  ASSERT_TRUE(BringToFront(frame_, Utf8FromWide(LoadStringRow(kRowLauncherTitle))));
+  Hotkey(kFullScreenHotkeyId);
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  checkButtons("after_full_screen");
+  Hotkey(kBossKeyHotkeyId);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+  Hotkey(kBossKeyHotkeyId);
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  checkButtons("after_boss_key");
 }
 
 TEST_F(FrameWindowOnWine, TrayIconLeftButtonDownShowsAHiddenOrMinimizedFrame) {
