@@ -2,7 +2,6 @@
 
 #include "base/string_rows.h"
 #include "platform/resources.h"
-#include "ui/message_box.h"
 #include "ui/quit_question.h"
 
 namespace qm {
@@ -17,10 +16,11 @@ PromptTexts ChooseServerPromptTexts() { return {L"选服", L"是否退出当前�
 
 bool PromptAnswerProceeds(int answer) { return answer == IDOK; }
 
-PromptRunner SkinnedPromptRunner(PromptOwner owner) {
-  return [owner](const PromptTexts& texts) {
+PromptRunner SkinnedPromptRunner(PromptOwner owner, MessageBoxWindowObserver observer) {
+  return [owner, observer = std::move(observer)](const PromptTexts& texts) {
     CCustomMessageBox box(owner);
     box.SetTexts(texts.title, texts.text);
+    box.SetWindowObserver(observer);
     return box.DoModal();
   };
 }

@@ -10,6 +10,7 @@
 
 #include "frame/frame_commands.h"
 #include "platform/native_window.h"
+#include "ui/message_box.h"
 
 namespace qm {
 
@@ -34,8 +35,9 @@ bool PromptAnswerProceeds(int answer);
 // Shows the question and returns the box's answer (IDOK, IDCANCEL).
 using PromptRunner = std::function<int(const PromptTexts& texts)>;
 // The skinned message box (CCustomMessageBox: SetTexts, DoModal) centred
-// over owner (0: over the screen).
-PromptRunner SkinnedPromptRunner(PromptOwner owner);
+// over owner (0: over the screen); observer is told of its window while it
+// waits for the answer.
+PromptRunner SkinnedPromptRunner(PromptOwner owner, MessageBoxWindowObserver observer = {});
 
 // Ask the question and answer whether the frame goes ahead.
 bool QuitPrompt(const PromptRunner& ask);

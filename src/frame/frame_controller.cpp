@@ -180,7 +180,7 @@ void FrameController::OnCommand(int id) {
   switch (id) {
     case kButtonClose:
     case kCommandTrayExit:
-      window_.QuitPrompt();
+      AskQuit();
       break;
     case kButtonRestore:
       RestoreFrame();
@@ -193,10 +193,10 @@ void FrameController::OnCommand(int id) {
       EnterFullScreen();
       break;
     case kButtonBossKey:
-      window_.ShowFrame(false);
+      HideLauncher();
       break;
     case kButtonChooseServer:
-      window_.ChooseServerPrompt();
+      AskChooseServer();
       break;
     case kButtonMaximize:
       MaximizeFrame();
@@ -206,16 +206,19 @@ void FrameController::OnCommand(int id) {
       break;
     case kButtonClearCache:
     case kCommandTrayClearCache:
-      window_.StartCacheCleaning();
+      StartCacheCleaning();
       break;
     case kCommandCancel:
       if (fullScreen_) LeaveFullScreen();
       break;
     case kCommandTrayToggle:
-      window_.ToggleVisibility();
+      if (window_.IsFrameVisible())
+        HideLauncher();
+      else
+        ShowLauncher();
       break;
     case kCommandCacheCleaned:
-      window_.FinishCacheCleaning();
+      CacheCleaned();
       break;
     case kCommandGameProcessEnded:
       // Its window went with it; nothing may be sent to that id any more.
@@ -225,6 +228,59 @@ void FrameController::OnCommand(int id) {
     default:
       break;
   }
+}
+
+void FrameController::AskQuit() {
+  ++promptsOpen_;
+  window_.QuitPrompt();
+  --promptsOpen_;
+}
+
+void FrameController::AskChooseServer() {
+  ++promptsOpen_;
+  window_.ChooseServerPrompt();
+  --promptsOpen_;
+}
+
+void FrameController::StartCacheCleaning() {
+  ++cleaningsRunning_;
+  window_.StartCacheCleaning();
+  // A cleaning asked for (from the tray) while the launcher is hidden runs
+  // unseen; its overlay comes with the frame.
+  if (window_.IsFrameVisible()) window_.ShowCacheOverlay(true);
+}
+
+void FrameController::CacheCleaned() {
+  // Each cleaning reports its end once; the overlay stays until the last
+  // one running has ended.
+  if (cleaningsRunning_ > 0) --cleaningsRunning_;
+  if (cleaningsRunning_ == 0) window_.ShowCacheOverlay(false);
+}
+
+void FrameController::HideLauncher() {
+  // The popups go first, so that none of them is seen alone for a moment.
+  if (promptsOpen_ > 0) window_.ShowPrompts(false);
+  if (cleaningsRunning_ > 0) window_.ShowCacheOverlay(false);
+  window_.ShowFrame(false);
+}
+
+void FrameController::ShowLauncher() {
+  window_.ShowFrame(true);
+  ShowPopupsOverFrame();
+}
+
+void FrameController::ShowPopupsOverFrame() {
+  if (cleaningsRunning_ > 0) window_.ShowCacheOverlay(true);
+  // Last, so that they are in front with the keyboard.
+  if (promptsOpen_ > 0) window_.ShowPrompts(true);
+}
+
+void FrameController::OnTrayIconClicked(bool frameMinimized) {
+  window_.ShowFrame(true);
+  // To the front as it is: a minimized frame is shown but stays minimized
+  // (bringing a window forward would restore it).
+  if (!frameMinimized) window_.BringToForeground();
+  ShowPopupsOverFrame();
 }
 
 bool FrameController::OnSysCommand(unsigned command) {
@@ -283,20 +339,22 @@ void FrameController::OnHotkey(int hotkeyId, bool frameActive) {
     case FrameHotkeyAction::kNothing:
       break;
     case FrameHotkeyAction::kHide:
-      window_.ShowFrame(false);
+      HideLauncher();
       break;
     case FrameHotkeyAction::kShow:
-      window_.ShowFrame(true);
+      ShowLauncher();
       break;
     case FrameHotkeyAction::kShowMaximizeForeground:
       window_.ShowFrame(true);
       MaximizeFrame();
       window_.BringToForeground();
+      ShowPopupsOverFrame();
       break;
     case FrameHotkeyAction::kShowRestoreForeground:
       window_.ShowFrame(true);
       RestoreFrame();
       window_.BringToForeground();
+      ShowPopupsOverFrame();
       break;
     case FrameHotkeyAction::kEnterFullScreen:
       EnterFullScreenKeepingMinimizedFlag();

@@ -104,12 +104,19 @@ class FrameWindowPort {
   // thread with the frame's own handle).
   virtual void StartGameProcess(const std::wstring& gameUrl) = 0;
 
-  // Actions of the tray, the prompts and cache cleaning.
+  // The prompts: each asks its question and returns once it is answered
+  // (and acted on).
   virtual void QuitPrompt() = 0;
   virtual void ChooseServerPrompt() = 0;
+  // Hides the open prompts' windows, or shows them again in front with the
+  // keyboard; they go on waiting for their answers either way.
+  virtual void ShowPrompts(bool show) = 0;
+
+  // Cache cleaning: starts a cleaning (its end comes back as command
+  // kCommandCacheCleaned); shows the overlay over the frame with its spinner
+  // turning, or hides it and stops the spinner.
   virtual void StartCacheCleaning() = 0;
-  virtual void FinishCacheCleaning() = 0;  // stop and hide the overlay
-  virtual void ToggleVisibility() = 0;
+  virtual void ShowCacheOverlay(bool show) = 0;
 };
 
 // Where a key-down goes, as the frame's message pre-translation decides.
@@ -156,6 +163,16 @@ class FrameController {
   void OnLeftButtonDoubleClick();
   FrameKeyRoute RouteKeyDown(unsigned virtualKey, bool ctrl, bool alt, bool shift) const;
   void OnHotkey(int hotkeyId, bool frameActive);
+  // A left click on the tray icon: the launcher's windows shown, and the
+  // frame brought to the front unless it is minimized.
+  void OnTrayIconClicked(bool frameMinimized);
+
+  // The boss key's two halves: every window of the launcher goes (the frame,
+  // the cache-cleaning overlay, the open prompts), and the same come back,
+  // the overlay only while a cleaning still runs, the prompts in front and
+  // still waiting for their answers.
+  void HideLauncher();
+  void ShowLauncher();
   // WM_GAMEWND_ATTACHED: the game window's handle; the answer is 0.
   std::int64_t OnGameWindowAttached(WindowId gameWindow);
 
@@ -168,6 +185,8 @@ class FrameController {
   bool fullScreen() const { return fullScreen_; }
   bool maximized() const { return maximized_; }
   bool minimizedByButton() const { return minimizedByButton_; }
+  int cleaningsRunning() const { return cleaningsRunning_; }
+  int promptsOpen() const { return promptsOpen_; }
   WindowId gameWindow() const { return gameWindow_; }
   const std::wstring& gameUrl() const { return gameUrl_; }
   const std::wstring& serverName() const { return serverName_; }
@@ -181,11 +200,20 @@ class FrameController {
   void EnterFullScreenKeepingMinimizedFlag();
   void RestoreFromDoubleClick();
   void MaximizeFromDoubleClick();
+  // The windows above the frame that come back with it: the overlay while a
+  // cleaning runs, then the open prompts.
+  void ShowPopupsOverFrame();
+  void StartCacheCleaning();
+  void CacheCleaned();
+  void AskQuit();
+  void AskChooseServer();
 
   FrameWindowPort& window_;
   bool fullScreen_ = false;
   bool maximized_ = false;
   bool minimizedByButton_ = false;
+  int cleaningsRunning_ = 0;  // started and not yet reported ended
+  int promptsOpen_ = 0;       // prompts asked and not yet answered
   WindowId gameWindow_ = 0;
   std::wstring gameUrl_;
   std::wstring serverName_;

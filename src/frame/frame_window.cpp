@@ -71,10 +71,7 @@ int CLander_KVDlg::DoModal() {
   const std::wstring title = LoadStringRow(kRowLauncherTitle);
   CTrayIcon::Callbacks tray;
   tray.leftClick = [this] {
-    ShowFrame(true);
-    // To the front as it is: a minimized frame is shown but stays minimized
-    // (bringing a window forward through its host would restore it).
-    if (createdHost_ && createdHost_->State() != ShowState::kMinimized) BringToForeground();
+    controller_.OnTrayIconClicked(createdHost_ && createdHost_->State() == ShowState::kMinimized);
   };
   tray.command = [this](unsigned command) { controller_.OnCommand(static_cast<int>(command)); };
   tray_.Add(title, host_->Native(), std::move(tray));
@@ -316,8 +313,17 @@ void CLander_KVDlg::EndFrame() {
   if (createdHost_ && createdHost_->InModalRun()) createdHost_->EndModal(0);
 }
 
+PromptRunner CLander_KVDlg::Prompts() {
+  return environment_.prompts(createdHost_ ? createdHost_->Native() : nullptr, [this](WindowHost& window, bool open) {
+    if (open)
+      openPrompts_.push_back(&window);
+    else
+      std::erase(openPrompts_, &window);
+  });
+}
+
 void CLander_KVDlg::QuitPrompt() {
-  const PromptRunner ask = environment_.prompts(createdHost_ ? createdHost_->Native() : nullptr);
+  const PromptRunner ask = Prompts();
   if (!qm::QuitPrompt(ask)) return;
   tray_.Remove();
   CloseGameWindow();
@@ -325,7 +331,7 @@ void CLander_KVDlg::QuitPrompt() {
 }
 
 void CLander_KVDlg::ChooseServerPrompt() {
-  const PromptRunner ask = environment_.prompts(createdHost_ ? createdHost_->Native() : nullptr);
+  const PromptRunner ask = Prompts();
   if (!qm::ChooseServerPrompt(ask)) return;
   if (createdHost_) createdHost_->Hide();
   CloseGameWindow();
@@ -335,8 +341,18 @@ void CLander_KVDlg::ChooseServerPrompt() {
   EndFrame();
 }
 
+void CLander_KVDlg::ShowPrompts(bool show) {
+  for (WindowHost* prompt : openPrompts_) {
+    if (!show) {
+      prompt->Hide();
+      continue;
+    }
+    prompt->Show();
+    prompt->Activate();
+  }
+}
+
 void CLander_KVDlg::StartCacheCleaning() {
-  if (overlay_ && createdHost_) overlay_->Show(createdHost_->Bounds());
   CacheCleaningJob job;
   job.cacheFolder = CacheCleaningFolder(environment_.engineDataFolder);
   if (websiteData_ && WebsiteDataClearedByGameProcess()) job.clearWebsiteData = websiteData_->Step();
@@ -347,10 +363,13 @@ void CLander_KVDlg::StartCacheCleaning() {
   StartCacheCleaningWorker(std::move(job));
 }
 
-void CLander_KVDlg::FinishCacheCleaning() {
-  if (overlay_) overlay_->Hide();
+void CLander_KVDlg::ShowCacheOverlay(bool show) {
+  if (!overlay_) return;
+  if (!show) {
+    overlay_->Hide();
+    return;
+  }
+  if (createdHost_) overlay_->Show(createdHost_->Bounds());
 }
-
-void CLander_KVDlg::ToggleVisibility() { ShowFrame(!IsFrameVisible()); }
 
 }  // namespace qm

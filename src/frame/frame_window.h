@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "frame/cache_overlay.h"
 #include "frame/exit_prompts.h"
@@ -35,8 +36,9 @@ struct FrameEnvironment {
   // Starts the game process for the frame (on a worker thread) and looks
   // after it as the watch says.
   std::function<bool(WindowId frame, const std::wstring& gameUrl, ChildProcessWatch watch)> launchGame;
-  // Asks the exit prompts' questions.
-  std::function<PromptRunner(NativeWindow owner)> prompts;
+  // Asks the exit prompts' questions; observer is told of each prompt's
+  // window while it waits for its answer.
+  std::function<PromptRunner(NativeWindow owner, MessageBoxWindowObserver observer)> prompts;
   // Starts the launcher anew, with no arguments (choose server).
   std::function<void()> restartLauncher;
   // The folder of the game view's engine data (its disk cache is below it).
@@ -95,13 +97,14 @@ class CLander_KVDlg final : public WindowController, private FrameWindowPort {
   void StartGameProcess(const std::wstring& gameUrl) override;
   void QuitPrompt() override;
   void ChooseServerPrompt() override;
+  void ShowPrompts(bool show) override;
   void StartCacheCleaning() override;
-  void FinishCacheCleaning() override;
-  void ToggleVisibility() override;
+  void ShowCacheOverlay(bool show) override;
 
   void CreateCaptionButtons(NativeWindow parent);
   CTouchButton* Button(int id);
   std::optional<std::int64_t> OnChannelMessage(const GameMessage& message);
+  PromptRunner Prompts();
   void CloseGameWindow();
   void EndFrame();
 
@@ -116,6 +119,8 @@ class CLander_KVDlg final : public WindowController, private FrameWindowPort {
   std::unique_ptr<WebsiteDataRelay> websiteData_;
   std::unique_ptr<HotkeyRegistration> hotkeys_;
   std::unique_ptr<CacheOverlay> overlay_;
+  // The windows of the prompts waiting for their answers, the newest last.
+  std::vector<WindowHost*> openPrompts_;
   // Gone before the window they sit in.
   std::unique_ptr<CTouchButton> buttons_[9];
   ShowState showState_ = ShowState::kRestored;

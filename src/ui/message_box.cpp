@@ -40,7 +40,9 @@ int CCustomMessageBox::DoModal() {
     buttons[i].Create(host->ChildParent(), places[i]->id, places[i]->rect);
     buttons[i].SetStateImages(places[i]->normalImage, places[i]->hoverImage, places[i]->pressedImage);
   }
+  if (m_observer) m_observer(*host, true);
   host->RunModal();
+  if (m_observer) m_observer(*host, false);
   return controller.answer() == IDOK ? IDOK : IDCANCEL;
 }
 

@@ -42,9 +42,9 @@ class StillFrameWindow : public FrameWindowPort {
   void StartGameProcess(const std::wstring&) override {}
   void QuitPrompt() override {}
   void ChooseServerPrompt() override {}
+  void ShowPrompts(bool) override {}
   void StartCacheCleaning() override {}
-  void FinishCacheCleaning() override {}
-  void ToggleVisibility() override {}
+  void ShowCacheOverlay(bool) override {}
 };
 
 constexpr int kWidth = 1000;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "base/text.h"
 #include "frame/caption_font.h"
+#include "frame/hotkeys.h"
 
 namespace qm {
 namespace {
@@ -83,11 +85,28 @@ class RecordingFrameWindow : public FrameWindowPort {
   void SendToGameWindow(WindowId w, const GameMessage& m) override { sent.push_back({w, m}); }
   void PostToGameWindow(WindowId w, const GameMessage& m) override { posted.push_back({w, m}); }
   void StartGameProcess(const std::wstring& url) override { startedGameUrl = url; }
-  void QuitPrompt() override { actions.push_back("quit prompt"); }
-  void ChooseServerPrompt() override { actions.push_back("choose server prompt"); }
+  void QuitPrompt() override {
+    actions.push_back("quit prompt");
+    if (whilePromptOpen) whilePromptOpen();
+  }
+  void ChooseServerPrompt() override {
+    actions.push_back("choose server prompt");
+    if (whilePromptOpen) whilePromptOpen();
+  }
+  void ShowPrompts(bool show) override {
+    promptsShown = show;
+    actions.push_back(show ? "prompts shown" : "prompts hidden");
+  }
   void StartCacheCleaning() override { actions.push_back("clean cache"); }
-  void FinishCacheCleaning() override { actions.push_back("cache cleaned"); }
-  void ToggleVisibility() override { actions.push_back("toggle visibility"); }
+  void ShowCacheOverlay(bool show) override {
+    overlayShown = show;
+    actions.push_back(show ? "overlay shown" : "overlay hidden");
+  }
+
+  // What happens while a prompt waits for its answer (events of the modal run).
+  std::function<void()> whilePromptOpen;
+  bool promptsShown = true;
+  bool overlayShown = false;
 
   std::set<int> ShownButtons() const {
     std::set<int> ids;
@@ -402,12 +421,12 @@ TEST(FrameCommands, RoutingTable) {
       {1001, {"quit prompt"}, true},
       {1005, {}, false},
       {1007, {"choose server prompt"}, true},
-      {1030, {"clean cache"}, true},
-      {32775, {"toggle visibility"}, true},
-      {32776, {"clean cache"}, true},
+      {1030, {"clean cache", "overlay shown"}, true},
+      {32775, {}, false},
+      {32776, {"clean cache", "overlay shown"}, true},
       {32777, {"quit prompt"}, true},
       {32778, {}, true},
-      {10002, {"cache cleaned"}, true},
+      {10002, {"overlay hidden"}, true},
       {4242, {}, true},
   };
   for (const Case& c : cases) {
@@ -515,6 +534,99 @@ TEST(FrameHotkeys, BossKeyAndFullScreenKey) {
     EXPECT_FALSE(s.frame.fullScreen());
     EXPECT_EQ(s.window.rect, kWork);
   }
+}
+
+// Every way of hiding and showing the launcher takes the overlay of a
+// running cleaning and the open prompt with the frame, and brings back the
+// same ones: the prompt last (in front), the overlay only while a cleaning
+// still runs.
+TEST(FrameBossKey, TheOverlayAndTheOpenPromptGoAndComeBackWithTheFrame) {
+  struct Way {
+    const char* what;
+    std::function<void(FrameController&)> hide, show;
+  };
+  const Way ways[] = {
+      {"boss key twice", [](FrameController& f) { f.OnHotkey(kBossKeyHotkeyId, false); },
+       [](FrameController& f) { f.OnHotkey(kBossKeyHotkeyId, false); }},
+      {"boss-key button, tray item", [](FrameController& f) { f.OnCommand(kButtonBossKey); },
+       [](FrameController& f) { f.OnCommand(kCommandTrayToggle); }},
+      {"tray item twice", [](FrameController& f) { f.OnCommand(kCommandTrayToggle); },
+       [](FrameController& f) { f.OnCommand(kCommandTrayToggle); }},
+      {"boss key, tray icon click", [](FrameController& f) { f.OnHotkey(kBossKeyHotkeyId, true); },
+       [](FrameController& f) { f.OnTrayIconClicked(false); }},
+  };
+  using Actions = std::vector<std::string>;
+  for (const Way& way : ways) {
+    SCOPED_TRACE(way.what);
+    Started s;
+    s.frame.OnCommand(kButtonClearCache);
+    ASSERT_TRUE(s.window.overlayShown);
+    int promptRuns = 0;
+    s.window.whilePromptOpen = [&] {
+      ++promptRuns;
+      s.window.ClearRecords();
+      way.hide(s.frame);
+      EXPECT_FALSE(s.window.visible);
+      EXPECT_FALSE(s.window.overlayShown);
+      EXPECT_FALSE(s.window.promptsShown);
+      EXPECT_EQ(s.window.actions, (Actions{"prompts hidden", "overlay hidden"}));
+      s.window.ClearRecords();
+      way.show(s.frame);
+      EXPECT_TRUE(s.window.visible);
+      EXPECT_TRUE(s.window.overlayShown);
+      EXPECT_TRUE(s.window.promptsShown);
+      ASSERT_FALSE(s.window.actions.empty());
+      EXPECT_EQ(s.window.actions.back(), "prompts shown");
+    };
+    s.frame.OnCommand(kButtonClose);
+    EXPECT_EQ(promptRuns, 1);
+    EXPECT_EQ(s.frame.promptsOpen(), 0);
+
+    // The prompt answered: the overlay alone goes and comes back.
+    s.window.ClearRecords();
+    way.hide(s.frame);
+    EXPECT_EQ(s.window.actions, (Actions{"overlay hidden"}));
+    way.show(s.frame);
+    EXPECT_TRUE(s.window.visible);
+    EXPECT_TRUE(s.window.overlayShown);
+
+    // The cleaning ended while the launcher was hidden: the frame comes back
+    // alone.
+    way.hide(s.frame);
+    s.frame.OnCommand(kCommandCacheCleaned);
+    s.window.ClearRecords();
+    way.show(s.frame);
+    EXPECT_TRUE(s.window.visible);
+    EXPECT_FALSE(s.window.overlayShown);
+    for (const std::string& action : s.window.actions) EXPECT_NE(action, "overlay shown");
+  }
+}
+
+TEST(FrameBossKey, ACleaningAskedWhileHiddenShowsItsOverlayWithTheFrame) {
+  Started s;
+  s.frame.OnHotkey(kBossKeyHotkeyId, false);
+  s.window.ClearRecords();
+  s.frame.OnCommand(kCommandTrayClearCache);
+  EXPECT_EQ(s.window.actions, (std::vector<std::string>{"clean cache"}));
+  EXPECT_FALSE(s.window.overlayShown);
+  s.frame.OnHotkey(kBossKeyHotkeyId, false);
+  EXPECT_TRUE(s.window.visible);
+  EXPECT_TRUE(s.window.overlayShown);
+}
+
+TEST(FrameCacheCleaning, TheOverlayStaysUntilTheLastCleaningHasEnded) {
+  Started s;
+  s.frame.OnCommand(kButtonClearCache);
+  s.frame.OnCommand(kCommandTrayClearCache);
+  EXPECT_EQ(s.frame.cleaningsRunning(), 2);
+  s.frame.OnCommand(kCommandCacheCleaned);
+  EXPECT_TRUE(s.window.overlayShown);
+  s.frame.OnCommand(kCommandCacheCleaned);
+  EXPECT_FALSE(s.window.overlayShown);
+  EXPECT_EQ(s.frame.cleaningsRunning(), 0);
+  // An end reported once more than started changes nothing.
+  s.frame.OnCommand(kCommandCacheCleaned);
+  EXPECT_EQ(s.frame.cleaningsRunning(), 0);
 }
 
 // A canvas that writes down what is drawn.

@@ -87,8 +87,8 @@ std::optional<Placed> FindWindowByName(const std::string& title, int timeoutMs) 
   return std::nullopt;
 }
 
-Picture Capture(const Placed& box, const std::string& name) {
-  PumpEvents(300);  // let the last paint reach the screen
+Picture Capture(const Placed& box, const std::string& name, int settleMs) {
+  if (settleMs > 0) PumpEvents(settleMs);  // let the last paint reach the screen
   const std::string png = ShotDir() + "/" + name + ".png";
   const std::string raw = ShotDir() + "/." + name + ".rgb";
   const std::string geometry = std::to_string(box.width) + "x" + std::to_string(box.height) + "+" +

@@ -72,7 +72,8 @@ struct Picture {
 // taskbar's Close (a WM_DELETE_WINDOW client message).
 void RequestWindowClose(const std::string& xWindowId);
 
-// Screenshot of the area, kept as <name>.png in the screenshots folder.
-Picture Capture(const Placed& area, const std::string& name);
+// Screenshot of the area, kept as <name>.png in the screenshots folder,
+// taken after settleMs milliseconds of handling this process's events.
+Picture Capture(const Placed& area, const std::string& name, int settleMs = 300);
 
 }  // namespace qm::test

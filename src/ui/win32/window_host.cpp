@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <windowsx.h>
 
+#include <memory>
 #include <utility>
 
 #include "platform/win32/owners.h"
@@ -86,7 +87,11 @@ class Win32WindowHost final : public WindowHost {
 
   static LRESULT CALLBACK Proc(HWND, UINT, WPARAM, LPARAM);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-  void PaintInto(HDC target);
+  // Paints the face off-screen and copies it to target at the client's
+  // origin (in target's logical coordinates). reuseFace: the face painted
+  // last is copied again while no Invalidate has come since and the client
+  // size is the same.
+  void PaintInto(HDC target, bool reuseFace);
   void ShowCommand(int command);
   void ApplyLayering();
   bool IsChild() const { return options_.kind == WindowKind::kChild; }
@@ -100,6 +105,10 @@ class Win32WindowHost final : public WindowHost {
   bool alphaFace_ = false;
   std::optional<COLORREF> colourKey_;
   BYTE opacity_ = 255;
+  // The face as OnPaint painted it last, and whether it is still current.
+  std::unique_ptr<MemoryBitmap> face_;
+  PixelSize faceSize_;
+  bool faceCurrent_ = false;
 };
 
 bool RegisterHostClass() {
@@ -167,15 +176,18 @@ LRESULT Win32WindowHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT: {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
-      if (!alphaFace_) PaintInto(dc);
+      if (!alphaFace_) PaintInto(dc, false);
       EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_ERASEBKGND:
       return 1;  // the paint covers everything
     case WM_PRINTCLIENT:
-      PaintInto(reinterpret_cast<HDC>(wParam));
-      return 1;  // painted: child controls copy their background from this
+      // Child controls copy their backgrounds from this, each a small part
+      // and many at once (every caption button after the frame changed
+      // size): the face painted last serves them while it is current.
+      PaintInto(reinterpret_cast<HDC>(wParam), true);
+      return 1;
     case WM_NCHITTEST: {
       const LRESULT hit = DefWindowProcW(hwnd, msg, wParam, lParam);
       if (hit != HTCLIENT) return hit;
@@ -281,19 +293,31 @@ LRESULT Win32WindowHost::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
-void Win32WindowHost::PaintInto(HDC target) {
+void Win32WindowHost::PaintInto(HDC target, bool reuseFace) {
   RECT client{};
   GetClientRect(hwnd_.get(), &client);
   if (client.right <= 0 || client.bottom <= 0) return;
-  MemoryBitmap off(target, client.right, client.bottom);
-  if (!off.valid()) return;
-  {
-    EnsureGdiPlus();
-    Gdiplus::Graphics graphics(off.dc());
-    GdiPlusCanvas canvas(graphics);
-    controller_.OnPaint(canvas);
+  const PixelSize size{client.right, client.bottom};
+  if (!reuseFace || !faceCurrent_ || !face_ || faceSize_ != size) {
+    if (!face_ || faceSize_ != size) {
+      face_ = std::make_unique<MemoryBitmap>(nullptr, size.width, size.height);
+      faceSize_ = size;
+    }
+    if (!face_->valid()) {
+      face_.reset();
+      return;
+    }
+    // OnPaint starts on black, as on a new bitmap.
+    PatBlt(face_->dc(), 0, 0, size.width, size.height, BLACKNESS);
+    {
+      EnsureGdiPlus();
+      Gdiplus::Graphics graphics(face_->dc());
+      GdiPlusCanvas canvas(graphics);
+      controller_.OnPaint(canvas);
+    }
+    faceCurrent_ = true;
   }
-  BitBlt(target, 0, 0, client.right, client.bottom, off.dc(), 0, 0, SRCCOPY);
+  BitBlt(target, 0, 0, size.width, size.height, face_->dc(), 0, 0, SRCCOPY);
 }
 
 void Win32WindowHost::Show() {
@@ -343,10 +367,12 @@ PixelSize Win32WindowHost::ClientSize() const {
 }
 
 void Win32WindowHost::Invalidate() {
+  faceCurrent_ = false;
   if (hwnd_) InvalidateRect(hwnd_.get(), nullptr, FALSE);
 }
 
 void Win32WindowHost::Invalidate(const PixelRect& area) {
+  faceCurrent_ = false;
   const RECT r{area.x, area.y, area.right(), area.bottom()};
   if (hwnd_) InvalidateRect(hwnd_.get(), &r, FALSE);
 }
@@ -502,14 +528,15 @@ std::unique_ptr<Surface> CaptureFace(NativeWindow window, const PixelRect& area)
   auto surface = std::make_unique<GdiSurface>(area.width, area.height);
   if (!surface->dc()) return nullptr;
   // The window's face as it paints it on request (a host answers), else the
-  // pixels that are on the screen now.
-  RECT client{};
-  GetClientRect(window, &client);
-  MemoryBitmap whole(surface->dc(), client.right, client.bottom);
-  if (whole.valid() &&
-      SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(whole.dc()), PRF_CLIENT | PRF_ERASEBKGND)) {
-    BitBlt(surface->dc(), 0, 0, area.width, area.height, whole.dc(), area.x, area.y, SRCCOPY);
-  } else {
+  // pixels that are on the screen now. The surface's origin is moved to the
+  // area's top-left for the request, so that the face lands there and the
+  // surface takes the area alone.
+  POINT origin{};
+  SetViewportOrgEx(surface->dc(), -area.x, -area.y, &origin);
+  const bool painted =
+      SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface->dc()), PRF_CLIENT | PRF_ERASEBKGND) != 0;
+  SetViewportOrgEx(surface->dc(), origin.x, origin.y, nullptr);
+  if (!painted) {
     WindowDc dc(window);
     BitBlt(surface->dc(), 0, 0, area.width, area.height, dc.get(), area.x, area.y, SRCCOPY);
   }

@@ -6,7 +6,8 @@
 //   - the game process is the real game process command line, with the game
 //     probe (QM_FRAME_GAME_PROGRAM) as its program;
 //   - the prompts answer from QM_FRAME_ANSWERS ("ok,cancel,..." in order;
-//     Cancel once they run out) instead of showing the message box;
+//     Cancel once they run out) instead of showing the message box; a "box"
+//     in its place shows the real skinned box, which the test answers;
 //   - starting the launcher anew is only recorded.
 // What happens goes, one line each, into the UTF-8 file QM_FRAME_LOG:
 // "frame pid <n>", "launch <command line>", "game started <pid>", "game ended",
@@ -57,9 +58,10 @@ class ScriptedAnswers {
       start = comma + 1;
     }
   }
-  int Next() {
-    if (next_ >= answers_.size()) return IDCANCEL;
-    return answers_[next_++] == L"ok" ? IDOK : IDCANCEL;
+  // The next answer: "ok", "cancel" or "box" (Cancel once they run out).
+  std::wstring Next() {
+    if (next_ >= answers_.size()) return L"cancel";
+    return answers_[next_++];
   }
 
  private:
@@ -91,9 +93,10 @@ int Run() {
     };
     return StartChildProcess(gameProgram, line, std::move(logged));
   };
-  environment.prompts = [&answers](NativeWindow) -> PromptRunner {
-    return [&answers](const PromptTexts& texts) {
-      const int answer = answers.Next();
+  environment.prompts = [&answers](NativeWindow owner, MessageBoxWindowObserver observer) -> PromptRunner {
+    return [&answers, owner, observer](const PromptTexts& texts) {
+      const std::wstring next = answers.Next();
+      const int answer = next == L"box" ? SkinnedPromptRunner(owner, observer)(texts) : next == L"ok" ? IDOK : IDCANCEL;
       Log(L"prompt " + texts.title + L"|" + texts.text + L" -> " + (answer == IDOK ? L"ok" : L"cancel"));
       return answer;
     };

@@ -13,8 +13,10 @@
 #include <shellapi.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@
 #include "../../ui/desktop.h"
 #include "base/string_rows.h"
 #include "base/text.h"
+#include "frame/cache_cleaning.h"
 #include "frame/frame_commands.h"
 #include "frame/frame_controller.h"
 #include "frame/game_messages.h"
@@ -31,6 +34,7 @@
 #include "platform/resources.h"
 #include "platform/win32/owners.h"
 #include "support/temp_dir.h"
+#include "ui/message_box_layout.h"
 
 namespace qm {
 namespace {
@@ -451,6 +455,174 @@ TEST_F(FrameWindowOnWine, BossKeyHidesAndShowsTheFrameWhileTheTrayIconStays) {
   EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
 }
 
+// The shown windows that the frame owns (its popups: the overlay, a prompt).
+std::vector<HWND> ShownPopupsOf(HWND frame) {
+  struct Search {
+    HWND frame;
+    std::vector<HWND> found;
+  } search{frame, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        if (GetWindow(hwnd, GW_OWNER) == s->frame && IsWindowVisible(hwnd)) s->found.push_back(hwnd);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// The rectangles of the shown top-level windows of every other process (the
+// system tray's window of the emulation, which shows the launcher's icon).
+std::vector<PixelRect> WindowsOfOtherProcesses(DWORD processId) {
+  struct Search {
+    DWORD processId;
+    std::vector<PixelRect> found;
+  } search{processId, {}};
+  EnumWindows(
+      [](HWND hwnd, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(data);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        if (pid != s->processId && IsWindowVisible(hwnd)) s->found.push_back(WindowRect(hwnd));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Whether two pictures of one size are the same pixel for pixel, apart from
+// a margin (the message box's rounded corners show what is behind them) and
+// the rectangles left out.
+bool SamePixels(const test::Picture& a, const test::Picture& b, int margin,
+                const std::vector<PixelRect>& leftOut = {}) {
+  if (!a.valid() || !b.valid() || a.width != b.width || a.height != b.height) return false;
+  for (int y = margin; y < a.height - margin; ++y)
+    for (int x = margin; x < a.width - margin; ++x) {
+      bool skip = false;
+      for (const PixelRect& r : leftOut) skip = skip || (x >= r.x && x < r.right() && y >= r.y && y < r.bottom());
+      if (skip) continue;
+      const test::Picture::Px p = a.At(x, y), q = b.At(x, y);
+      if (p.r != q.r || p.g != q.g || p.b != q.b) return false;
+    }
+  return true;
+}
+
+// The boss key takes every window of the launcher off the screen, the
+// cache-cleaning overlay and an open prompt (the real skinned box) with the
+// frame, and the second press brings the same ones back: the overlay still
+// turning while the cleaning runs, the prompt in front and still answering.
+TEST_F(FrameWindowOnWine, BossKeyHidesAndShowsTheOverlayAndAnOpenPromptWithTheFrame) {
+  // A cleaning that lasts through the test: many records in the temporary
+  // internet files folder, made on the host side (far faster than through
+  // Wine), and removed again at the end whatever is left of them.
+  const std::optional<std::wstring> cacheFolder = LocateInternetCacheFolder();
+  ASSERT_TRUE(cacheFolder);
+  const char* prefix = std::getenv("WINEPREFIX");
+  ASSERT_TRUE(prefix);
+  std::string unixFolder = std::string(prefix) + "/drive_c/" + Utf8FromWide(cacheFolder->substr(3));
+  for (char& c : unixFolder)
+    if (c == '\\') c = '/';
+  const std::string records = unixFolder + "/qm-boss-key-records";
+  test::Shell("mkdir -p '" + records + "' && cd '" + records + "' && seq -f r%g 1 150000 | xargs touch");
+  struct RemoveRecords {
+    std::string folder;
+    ~RemoveRecords() { test::Shell("rm -rf '" + folder + "'"); }
+  } removeRecords{records};
+
+  test::Shell("xdotool mousemove 5 5");
+  const PixelRect screen = ScreenRect();
+  const test::Picture desktop =
+      test::Capture({"", 0, 0, screen.width, screen.height}, "frame_window_wine_boss_key_desktop");
+  ASSERT_TRUE(desktop.valid());
+  ASSERT_NO_FATAL_FAILURE(StartFrame(L"box"));
+  ASSERT_TRUE(Becomes(MaximizedView()));
+
+  Click(kButtonClearCache);
+  HWND overlay = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND popup : ShownPopupsOf(frame_))
+          if (WindowRect(popup) == WindowRect(frame_)) overlay = popup;
+        return overlay != nullptr;
+      },
+      5000))
+      << "no overlay over the frame";
+  // The quit prompt from the tray menu (the overlay covers the buttons).
+  PostMessageW(frame_, WM_COMMAND, MAKEWPARAM(kCommandTrayExit, 0), 0);
+  HWND box = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (HWND popup : ShownPopupsOf(frame_)) {
+          const PixelRect r = WindowRect(popup);
+          if (r.width == kMessageBoxWidth && r.height == kMessageBoxHeight) box = popup;
+        }
+        return box != nullptr;
+      },
+      5000))
+      << "no prompt";
+  const PixelRect boxRect = WindowRect(box), frame = WindowRect(frame_);
+  const PixelRect overlayPart{frame.x + 100, frame.y + 100, 300, 150};  // away from the box and the spinner
+  auto capture = [](const PixelRect& r, const std::string& name) {
+    return test::Capture({"", r.x, r.y, r.width, r.height}, name);
+  };
+  const test::Picture boxBefore = capture(boxRect, "frame_window_wine_boss_key_prompt_before");
+  const test::Picture overlayBefore = capture(overlayPart, "frame_window_wine_boss_key_overlay_before");
+  capture(screen, "frame_window_wine_boss_key_before");
+  ASSERT_TRUE(IsWindowVisible(overlay)) << "the cleaning ended too early for the test";
+
+  // The boss key: nothing of the launcher is left on the screen but the tray
+  // icon in the system tray.
+  Hotkey(kBossKeyHotkeyId);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_) && !IsWindowVisible(overlay) && !IsWindowVisible(box); },
+                        5000))
+      << "frame " << IsWindowVisible(frame_) << ", overlay " << IsWindowVisible(overlay) << ", prompt "
+      << IsWindowVisible(box);
+  const test::Picture hidden = capture(screen, "frame_window_wine_boss_key_hidden");
+  EXPECT_TRUE(SamePixels(hidden, desktop, 0, WindowsOfOtherProcesses(hostPid_)))
+      << "launcher pixels left on the screen (frame_window_wine_boss_key_hidden.png)";
+  EXPECT_TRUE(TrayIconPresent(frame_));
+
+  // Again: the frame, the overlay over it and the prompt over both, as they were.
+  Hotkey(kBossKeyHotkeyId);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(frame_) && IsWindowVisible(overlay) && IsWindowVisible(box); },
+                        5000))
+      << "frame " << IsWindowVisible(frame_) << ", overlay " << IsWindowVisible(overlay) << ", prompt "
+      << IsWindowVisible(box);
+  EXPECT_TRUE(Becomes(MaximizedView()));
+  EXPECT_EQ(WindowRect(box), boxRect);
+  capture(screen, "frame_window_wine_boss_key_back");
+  EXPECT_TRUE(SamePixels(capture(boxRect, "frame_window_wine_boss_key_prompt_back"), boxBefore, 6))
+      << "the prompt is not drawn as before";
+  EXPECT_TRUE(SamePixels(capture(overlayPart, "frame_window_wine_boss_key_overlay_back"), overlayBefore, 0))
+      << "the overlay is not drawn as before";
+
+  // The prompt still answers: its Cancel, clicked, declines, and the
+  // launcher stays with its overlay while the cleaning goes on.
+  const MessageBoxLayout layout = LayOutMessageBox(kMessageBoxWidth, kMessageBoxHeight);
+  test::Shell("xdotool mousemove " + std::to_string(boxRect.x + layout.cancel.rect.x + layout.cancel.rect.width / 2) +
+              " " + std::to_string(boxRect.y + layout.cancel.rect.y + layout.cancel.rect.height / 2) +
+              " sleep 0.3 click 1");
+  EXPECT_TRUE(WaitUntil([&] { return Count(frameLog_, QuitPromptLine("cancel")) == 1; }, 5000)) << FrameLog();
+  EXPECT_FALSE(IsWindow(box) && IsWindowVisible(box));
+  EXPECT_TRUE(ProcessAlive(gamePid_));
+  EXPECT_EQ(FrameLogged("DoModal "), "");
+  capture(screen, "frame_window_wine_boss_key_answered");
+  ASSERT_TRUE(IsWindowVisible(overlay)) << "the cleaning ended too early for the test";
+
+  // The overlay alone goes with the frame and comes back over it, its
+  // spinner still turning.
+  Hotkey(kBossKeyHotkeyId);
+  EXPECT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_) && !IsWindowVisible(overlay); }, 5000));
+  Hotkey(kBossKeyHotkeyId);
+  EXPECT_TRUE(WaitUntil([&] { return IsWindowVisible(frame_) && IsWindowVisible(overlay); }, 5000));
+  capture(screen, "frame_window_wine_boss_key_overlay_alone");
+  const PixelRect spinner{frame.x + frame.width / 2 - 20, frame.y + frame.height / 2 - 60, 40, 40};
+  const test::Picture first = capture(spinner, "frame_window_wine_boss_key_spinner");
+  EXPECT_TRUE(WaitUntil([&] { return !SamePixels(capture(spinner, "frame_window_wine_boss_key_spinner_later"), first, 0); },
+                        3000))
+      << "the spinner does not turn; overlay shown: " << IsWindowVisible(overlay);
+}
+
 // A window of this test process that takes the foreground from the frame.
 struct OtherProgramWindow {
   UniqueHwnd owner;
@@ -539,6 +711,70 @@ TEST_F(FrameWindowOnWine, RealClicksOnTheCaptionButtonsAndTheStrip) {
   const POINT maximize = buttonCentre(kButtonMaximize);
   clickAt(maximize.x, maximize.y, 1);
   EXPECT_TRUE(Becomes(MaximizedView()));
+}
+
+// The caption buttons' pixels on the screen in every state of the frame,
+// taken a tenth of a second after the frame reached the state: each shown
+// button shows its picture (not the black of a child window that is not
+// painted yet), the same picture wherever the strip puts it. The first
+// state is the first showing of the frame, when every button paints for the
+// first time and makes its pictures from the strip under it.
+TEST_F(FrameWindowOnWine, CaptionButtonsArePaintedAfterEveryChangeOfTheFrame) {
+  ASSERT_NO_FATAL_FAILURE(StartFrame());
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  // The pointer away from the strip, so that no button shows its hover picture.
+  test::Shell("xdotool mousemove 5 " + std::to_string(ScreenRect().height - 5));
+  std::map<int, std::string> firstSeen;  // a button's pixels, RGB rows, where it was first shown
+  auto checkButtons = [&](const std::string& state) {
+    SCOPED_TRACE(state);
+    const PixelRect frame = WindowRect(frame_);
+    const test::Picture strip = test::Capture({"", frame.x, frame.y, frame.width, kCaptionStripHeight},
+                                              "frame_window_wine_buttons_" + state, 100);
+    ASSERT_TRUE(strip.valid());
+    int checked = 0;
+    for (const CaptionButton& button : CaptionButtons()) {
+      HWND hwnd = GetDlgItem(frame_, button.id);
+      if (!hwnd || !(GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_VISIBLE)) continue;
+      SCOPED_TRACE(button.id);
+      const PixelRect place = RectInClientOf(hwnd, frame_);
+      ASSERT_LE(place.right(), strip.width);
+      ASSERT_LE(place.bottom(), strip.height);
+      std::string pixels;
+      int black = 0;
+      for (int y = place.y; y < place.bottom(); ++y)
+        for (int x = place.x; x < place.right(); ++x) {
+          const test::Picture::Px px = strip.At(x, y);
+          black += px.r == 0 && px.g == 0 && px.b == 0;
+          pixels += {static_cast<char>(px.r), static_cast<char>(px.g), static_cast<char>(px.b)};
+        }
+      // The strip's art has no pure black; a few pixels of a symbol may be.
+      EXPECT_LT(black, place.width * place.height / 4) << black << " black pixels of " << Text(place);
+      const auto [seen, first] = firstSeen.emplace(button.id, pixels);
+      if (!first) {
+        EXPECT_TRUE(seen->second == pixels) << "the button's pixels differ from where it was first shown";
+      }
+      ++checked;
+    }
+    EXPECT_EQ(checked, 8);  // all but one of maximize and restore
+  };
+  checkButtons("maximized");
+  Click(kButtonRestore);
+  ASSERT_TRUE(Becomes(RestoredView()));
+  checkButtons("restored");
+  Click(kButtonMaximize);
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  checkButtons("maximized_again");
+  Click(kButtonFullScreen);
+  ASSERT_TRUE(Becomes(FullScreenView()));
+  ASSERT_TRUE(BringToFront(frame_, Utf8FromWide(LoadStringRow(kRowLauncherTitle))));
+  Hotkey(kFullScreenHotkeyId);
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  checkButtons("after_full_screen");
+  Hotkey(kBossKeyHotkeyId);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(frame_); }, 5000));
+  Hotkey(kBossKeyHotkeyId);
+  ASSERT_TRUE(Becomes(MaximizedView()));
+  checkButtons("after_boss_key");
 }
 
 TEST_F(FrameWindowOnWine, TrayIconLeftButtonDownShowsAHiddenOrMinimizedFrame) {
