@@ -119,6 +119,7 @@ class CLander_KVDlg final : public WindowController, private FrameWindowPort {
   // Gone before the window they sit in.
   std::unique_ptr<CTouchButton> buttons_[9];
   ShowState showState_ = ShowState::kRestored;
+  bool painted_ = false;
   // The game process's id, set by the worker that starts it (0 before),
   // which may still run after the frame has gone.
   std::shared_ptr<std::atomic<long>> gameProcessId_ = std::make_shared<std::atomic<long>>(0);

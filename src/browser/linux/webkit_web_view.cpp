@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "browser/web_view.h"
+#include "platform/debug_output.h"
 #include "platform/linux/owners.h"
 
 namespace qm {
@@ -194,14 +195,24 @@ class WebKitView final : public WebView {
   }
 
   static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
-    if (event != WEBKIT_LOAD_FINISHED) return;
     auto* self = static_cast<WebKitView*>(data);
+    if (self->role_ == WebViewRole::kGameView) self->StageOfFirstLoad(event);
+    if (event != WEBKIT_LOAD_FINISHED) return;
     if (std::exchange(self->cancelledLoad_, false)) return;
     // The document that finished is the main resource's: the view's own URI
     // already names the next page when a navigation interrupted this one.
     WebKitWebResource* document = webkit_web_view_get_main_resource(view);
     const gchar* uri = document ? webkit_web_resource_get_uri(document) : webkit_web_view_get_uri(view);
     self->ReportDocumentComplete(WideFromUtf8(uri ? uri : ""));
+  }
+
+  // The game page's first request and first response, for start-up
+  // measurements.
+  void StageOfFirstLoad(WebKitLoadEvent event) {
+    if (event == WEBKIT_LOAD_STARTED && !loadStarted_) DebugStage(L"game load started");
+    if (event == WEBKIT_LOAD_COMMITTED && !loadCommitted_) DebugStage(L"game page committed");
+    loadStarted_ = loadStarted_ || event == WEBKIT_LOAD_STARTED;
+    loadCommitted_ = loadCommitted_ || event == WEBKIT_LOAD_COMMITTED;
   }
 
   static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
@@ -227,6 +238,8 @@ class WebKitView final : public WebView {
   GObjectPtr<WebKitWebView> view_;
   GObjectPtr<GCancellable> clearing_;
   bool cancelledLoad_ = false;
+  bool loadStarted_ = false;
+  bool loadCommitted_ = false;
 };
 
 }  // namespace
