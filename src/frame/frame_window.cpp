@@ -21,11 +21,11 @@ namespace {
 // How long the frame waits after the game window has handled its close.
 constexpr auto kAfterGameCloseWait = std::chrono::milliseconds(50);
 
-std::optional<std::wstring> RunLoginWindow() {
-  CLanderLogin login;
-  if (login.DoModal() != 0) return std::nullopt;
+std::optional<FinishedLogin> RunLoginWindow() {
+  auto login = std::make_shared<CLanderLogin>();
+  if (login->DoModal() != 0) return std::nullopt;
   DebugStage(L"login window hidden");
-  return login.GetGameUrl();
+  return FinishedLogin{login->GetGameUrl(), login};
 }
 
 }  // namespace
@@ -67,9 +67,8 @@ int CLander_KVDlg::DoModal() {
   // The login runs before the frame shows; whatever it returns, the frame
   // goes on with the game URL it caught (a login closed through its prompt
   // has ended the process already).
-  std::optional<std::wstring> gameUrl = environment_.login ? environment_.login() : std::nullopt;
-  if (!gameUrl) return 0;
-  DebugStage(L"login closed");
+  std::optional<FinishedLogin> login = environment_.login ? environment_.login() : std::nullopt;
+  if (!login) return 0;
 
   const std::wstring title = LoadStringRow(kRowLauncherTitle);
   CTrayIcon::Callbacks tray;
@@ -83,8 +82,12 @@ int CLander_KVDlg::DoModal() {
   tray_.Add(title, host_->Native(), std::move(tray));
 
   overlay_ = std::make_unique<CacheOverlay>(host_->Native());
-  controller_.Start(*gameUrl);
+  controller_.Start(login->gameUrl);
   DebugStage(L"frame started");
+  // The game process is on its way: the login's windows and web engine go
+  // now, while it starts, and not before it.
+  login->login.reset();
+  DebugStage(L"login closed");
   return host_->RunModal();
 }
 
