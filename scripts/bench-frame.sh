@@ -3,13 +3,23 @@
 #   - time: from the login's caught game URL (the launcher's "game URL
 #     caught" line) to the game page shown in the frame (the game process's
 #     "game page shown" line, written once its first document has completed),
-#     stamped the same way as the lines arrive;
-#   - idle CPU: the share of one core that the frame process and the game
-#     process each use over 10 s while the game page sits idle (target: below
-#     1 % each), beside the game's web engine processes (the page's own
-#     animation runs there) and the smallest WebKitGTK program showing the
-#     same game page (tools/webkit_peer) over the same 10 s, whose start to
-#     the page loaded is printed beside the time above as a yardstick.
+#     stamped the same way as the lines arrive, against the smallest WebKitGTK
+#     program showing the same game page (tools/webkit_peer) from its start to
+#     the page loaded; each side runs once to warm the caches, then RUNS times
+#     in turn (5 unless QM_BENCH_RUNS says otherwise), and the medians and
+#     their ratio (target: <= 1.2) are printed;
+#   - the stages between the two lines: the launcher and its game process run
+#     with QM_STAGE_LOG set and write a "stage" line with the wall-clock time
+#     at each step (login window hidden and closed, frame started and
+#     maximized, hotkeys, game process started and running, game view,
+#     navigation, embedding hand-shake, the page's first response, the page
+#     shown); the median time of each after the caught game URL is printed,
+#     in the order of those medians, with the step from the line before;
+#   - idle CPU (in the last run of each side): the share of one core that
+#     the frame process and the game process each use over 10 s while the
+#     game page sits idle (target: below 1 % each), beside the game's web
+#     engine processes (the page's own animation runs there) and webkit_peer
+#     with its processes over the same 10 s.
 # The demo portal logs in by itself (auto-login); the launcher runs under
 # openbox on a virtual display with fresh user data. Uses the optimised
 # `linux` preset build and the portal address 127.0.0.1:18614, which must be
@@ -19,6 +29,7 @@ cd "$(dirname "$0")/.."
 source scripts/lib.sh
 
 PORT=18614
+RUNS=${QM_BENCH_RUNS:-5}
 BASE="http://127.0.0.1:$PORT"
 IDLE_SECONDS=10
 
@@ -65,7 +76,7 @@ cpu_ticks() {
   echo "$total"
 }
 
-# Waits for a line with the marker in the log; prints its time.
+# Waits for a line with the marker in the log; prints the time it arrived.
 wait_line() {
   local log=$1 marker=$2 at=""
   for _ in $(seq 1200); do
@@ -81,57 +92,149 @@ wait_line() {
 ticks_per_second=$(getconf CLK_TCK)
 percent() { python3 -c "print(f'{100 * $1 / ($ticks_per_second * $IDLE_SECONDS):.2f}')"; }
 
-# The launcher: login by itself, then the frame with the game process.
-home="$scratch/home"
-mkdir -p "$home"
-log="$scratch/launcher.log"
-: >"$log"
-HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
-  "$launcher" > >(stamp_lines >>"$log") 2>&1 &
-running=$!
-caught=$(wait_line "$log" "game URL caught")
-shown=$(wait_line "$log" "game page shown")
-game_pid=""
-for pid in $(tree_pids "$running"); do
-  if tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q -- '-frameWnd='; then game_pid=$pid; break; fi
-done
-[ -n "$game_pid" ] || { echo "bench-frame: no game process" >&2; exit 1; }
-web_pids=$(tree_pids "$game_pid" | grep -v "^$game_pid\$" || true)
+
+# Runs the launcher once with fresh user data: login by itself, then the
+# frame with the game process. Sets launcher_run_ms (caught -> shown, from
+# the arrival times); its output stays in the file $1. With "idle" as $2 it
+# also measures the idle CPU: idle_launcher="<frame> <game> <web engine>"
+# (clock ticks).
+run_launcher() {
+  local log=$1 idle=${2:-}
+  local home="$scratch/home-$RANDOM"
+  mkdir -p "$home"
+  : >"$log"
+  HOME="$home" XDG_DATA_HOME="$home/.local/share" XDG_CONFIG_HOME="$home/.config" XDG_CACHE_HOME="$home/.cache" \
+    QM_STAGE_LOG=1 "$launcher" > >(stamp_lines >>"$log") 2>&1 &
+  running=$!
+  local caught shown
+  caught=$(wait_line "$log" "game URL caught")
+  shown=$(wait_line "$log" "game page shown")
+  launcher_run_ms=$(python3 -c "print(round(($shown - $caught) * 1000))")
+  if [ "$idle" = idle ]; then
+    local game_pid="" pid web_pids
+    for pid in $(tree_pids "$running"); do
+      if tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null | grep -q -- '-frameWnd='; then game_pid=$pid; break; fi
+    done
+    [ -n "$game_pid" ] || { echo "bench-frame: no game process" >&2; exit 1; }
+    web_pids=$(tree_pids "$game_pid" | grep -v "^$game_pid\$" || true)
+    sleep 2  # the page settles
+    local frame_before game_before web_before
+    frame_before=$(cpu_ticks "$running")
+    game_before=$(cpu_ticks "$game_pid")
+    # shellcheck disable=SC2086
+    web_before=$(cpu_ticks $web_pids)
+    sleep "$IDLE_SECONDS"
+    # shellcheck disable=SC2086
+    idle_launcher="$(($(cpu_ticks "$running") - frame_before)) $(($(cpu_ticks "$game_pid") - game_before)) $(($(cpu_ticks $web_pids) - web_before))"
+  else
+    sleep 1  # as long as the peer's runs stay after their page
+  fi
+  stop_tree "$running"
+  running=""
+}
+
+# Runs the peer once on the game page with fresh engine data. Sets
+# peer_run_ms (its start to the page loaded); its output stays in the file
+# $1, the time it was started in $1.start. With "idle" as $2 also idle_peer,
+# the idle CPU ticks of it and its processes.
+run_peer() {
+  local log=$1 idle=${2:-}
+  local start=$EPOCHREALTIME
+  echo "$start" >"$log.start"
+  QM_STAGE_LOG=1 "$peer" --size 1600x930 --data-dir "$scratch/peer-data-$RANDOM" "$BASE$game_path" \
+    > >(stamp_lines >"$log") 2>&1 &
+  running=$!
+  local loaded
+  loaded=$(wait_line "$log" "first-load-finished-ms")
+  peer_run_ms=$(python3 -c "print(round(($loaded - $start) * 1000))")
+  if [ "$idle" = idle ]; then
+    sleep 2
+    local pids before
+    pids=$(tree_pids "$running")
+    # shellcheck disable=SC2086
+    before=$(cpu_ticks $pids)
+    sleep "$IDLE_SECONDS"
+    # shellcheck disable=SC2086
+    idle_peer=$(($(cpu_ticks $pids) - before))
+  else
+    sleep 1
+  fi
+  stop_tree "$running"
+  running=""
+}
+
+median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR + 1) / 2)]}'; }
+
+load_before=$(cut -d' ' -f1-3 /proc/loadavg)
+
+# The warm-up runs; the first shows the game page's address.
+run_launcher "$scratch/launcher-warm.log"
 game_path=$(curl -s "$BASE/control/requests" | grep -o '/qmr/play_gamecode[^ ]*' | head -1)
+[ -n "$game_path" ] || { echo "bench-frame: the portal saw no game page" >&2; exit 1; }
+run_peer "$scratch/peer-warm.log"
 
-sleep 2  # the page settles
-frame_before=$(cpu_ticks "$running")
-game_before=$(cpu_ticks "$game_pid")
-# shellcheck disable=SC2086
-web_before=$(cpu_ticks $web_pids)
-sleep "$IDLE_SECONDS"
-frame_used=$(($(cpu_ticks "$running") - frame_before))
-game_used=$(($(cpu_ticks "$game_pid") - game_before))
-# shellcheck disable=SC2086
-web_used=$(($(cpu_ticks $web_pids) - web_before))
-stop_tree "$running"
-running=""
+launcher_ms=() peer_ms=()
+idle_launcher="" idle_peer=""
+for run in $(seq "$RUNS"); do
+  idle=""
+  [ "$run" -eq "$RUNS" ] && idle=idle
+  run_launcher "$scratch/launcher-$run.log" $idle
+  launcher_ms+=("$launcher_run_ms")
+  run_peer "$scratch/peer-$run.log" $idle
+  peer_ms+=("$peer_run_ms")
+done
 
-# The peer on the same game page, over the same time.
-peer_start=$EPOCHREALTIME
-"$peer" --size 1600x930 --data-dir "$scratch/peer-data" "$BASE$game_path" > >(stamp_lines >"$scratch/peer.log") 2>&1 &
-running=$!
-peer_shown=$(wait_line "$scratch/peer.log" "first-load-finished-ms")
-sleep 2
-peer_pids=$(tree_pids "$running")
-# shellcheck disable=SC2086
-peer_before=$(cpu_ticks $peer_pids)
-sleep "$IDLE_SECONDS"
-# shellcheck disable=SC2086
-peer_used=$(($(cpu_ticks $peer_pids) - peer_before))
-stop_tree "$running"
-running=""
+lm=$(printf '%s\n' "${launcher_ms[@]}" | median)
+pm=$(printf '%s\n' "${peer_ms[@]}" | median)
+read -r frame_used game_used web_used <<<"$idle_launcher"
 
 echo "game page: $BASE$game_path"
-printf 'game URL caught -> game page shown in the frame: %s ms\n' "$(python3 -c "print(round(($shown - $caught) * 1000))")"
-printf 'webkit_peer start -> the same page loaded:       %s ms (a yardstick: a fresh engine on the page)\n' "$(python3 -c "print(round(($peer_shown - $peer_start) * 1000))")"
-printf 'idle CPU over %s s, share of one core:\n' "$IDLE_SECONDS"
+echo "runs: $RUNS each, in turn, after one warm-up run each"
+echo "load average (1, 5, 15 min) before: $load_before, after: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf 'game URL caught -> game page shown in the frame: %s ms (runs: %s)\n' "$lm" "${launcher_ms[*]}"
+printf 'webkit_peer start -> the same page loaded:       %s ms (runs: %s)\n' "$pm" "${peer_ms[*]}"
+printf 'time ratio (frame / peer): %.2f (target <= 1.2)\n' "$(python3 -c "print($lm / $pm)")"
+
+# The stages, from the stage lines of every run.
+python3 - "$RUNS" "$scratch" <<'PY'
+import statistics, sys
+runs, scratch = int(sys.argv[1]), sys.argv[2]
+
+def stage_lines(path):
+    stages = {}
+    for line in open(path, encoding="utf-8", errors="replace"):
+        fields = line.rstrip("\n").split(" ", 3)
+        if len(fields) == 4 and fields[1] == "stage":
+            stages.setdefault(fields[3], float(fields[2]))  # the first of each
+    return stages
+
+def table(title, side, origin_of):
+    offsets = {}  # stage -> milliseconds after the origin, one per run
+    for run in range(1, runs + 1):
+        path = f"{scratch}/{side}-{run}.log"
+        stages = stage_lines(path)
+        origin = origin_of(path, stages)
+        if origin is None:
+            continue
+        for name, at in stages.items():
+            if at >= origin:
+                offsets.setdefault(name, []).append((at - origin) * 1000)
+    rows = sorted((statistics.median(v), name, len(v)) for name, v in offsets.items())
+    print(title)
+    before = 0.0
+    for at, name, count in rows:
+        note = "" if count == runs else f" (in {count} of {runs} runs)"
+        print(f"  {at:7.0f}  +{at - before:6.0f}  {name}{note}")
+        before = at
+
+table("frame: stages after the caught game URL, median of the runs (ms; step from the line before):",
+      "launcher", lambda path, stages: stages.get("game URL caught"))
+table("webkit_peer: stages after its start, median of the runs (ms; step from the line before):",
+      "peer", lambda path, stages: float(open(path + ".start").read()))
+PY
+
+printf 'idle CPU over %s s, share of one core (last run):\n' "$IDLE_SECONDS"
 printf '  frame process:                 %s %% (target < 1 %%)\n' "$(percent "$frame_used")"
 printf '  game process:                  %s %% (target < 1 %%)\n' "$(percent "$game_used")"
 printf '  game web engine processes:     %s %%\n' "$(percent "$web_used")"
-printf '  webkit_peer with its processes: %s %% (the same page)\n' "$(percent "$peer_used")"
+printf '  webkit_peer with its processes: %s %% (the same page)\n' "$(percent "$idle_peer")"

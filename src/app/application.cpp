@@ -36,6 +36,7 @@ int RunApplication(const std::wstring& commandLine) {
       DebugOutput(L"game process: frame window " + std::to_wstring(args.frameHandle) + L" does not exist");
       return 0;
     }
+    DebugStage(L"game process running");
     return RunGameProcess(args);
   }
   return RunLauncher();

@@ -23,7 +23,10 @@ bool CMyHtmlView::Create(NativeWindow parent) {
   view_->SetLinkClicked([](const std::wstring& href) { DebugOutput(ClickReportLine(href)); });
   // The moment the player first sees the game, for start-up measurements.
   view_->SetDocumentComplete([shown = false](const std::wstring&) mutable {
-    if (!shown) DebugOutput(L"game page shown");
+    if (!shown) {
+      DebugOutput(L"game page shown");
+      DebugStage(L"game page shown");
+    }
     shown = true;
   });
   // Created with an empty rectangle: nothing shows until the game window

@@ -9,6 +9,7 @@
 #include "frame/game_process.h"
 #include "frame/hotkeys.h"
 #include "login/login_window.h"
+#include "platform/debug_output.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/resources.h"
@@ -20,10 +21,11 @@ namespace {
 // How long the frame waits after the game window has handled its close.
 constexpr auto kAfterGameCloseWait = std::chrono::milliseconds(50);
 
-std::optional<std::wstring> RunLoginWindow() {
-  CLanderLogin login;
-  if (login.DoModal() != 0) return std::nullopt;
-  return login.GetGameUrl();
+std::optional<FinishedLogin> RunLoginWindow() {
+  auto login = std::make_shared<CLanderLogin>();
+  if (login->DoModal() != 0) return std::nullopt;
+  DebugStage(L"login window hidden");
+  return FinishedLogin{login->GetGameUrl(), login};
 }
 
 }  // namespace
@@ -65,8 +67,8 @@ int CLander_KVDlg::DoModal() {
   // The login runs before the frame shows; whatever it returns, the frame
   // goes on with the game URL it caught (a login closed through its prompt
   // has ended the process already).
-  std::optional<std::wstring> gameUrl = environment_.login ? environment_.login() : std::nullopt;
-  if (!gameUrl) return 0;
+  std::optional<FinishedLogin> login = environment_.login ? environment_.login() : std::nullopt;
+  if (!login) return 0;
 
   const std::wstring title = LoadStringRow(kRowLauncherTitle);
   CTrayIcon::Callbacks tray;
@@ -77,7 +79,12 @@ int CLander_KVDlg::DoModal() {
   tray_.Add(title, host_->Native(), std::move(tray));
 
   overlay_ = std::make_unique<CacheOverlay>(host_->Native());
-  controller_.Start(*gameUrl);
+  controller_.Start(login->gameUrl);
+  DebugStage(L"frame started");
+  // The game process is on its way: the login's windows and web engine go
+  // now, while it starts, and not before it.
+  login->login.reset();
+  DebugStage(L"login closed");
   return host_->RunModal();
 }
 
@@ -133,6 +140,7 @@ std::optional<std::int64_t> CLander_KVDlg::OnChannelMessage(const GameMessage& m
     // Announcements of any other window (anything on the display can send
     // one) are answered and ignored.
     if (!embedSite_ || !embedSite_->HoldsGameWindow(message.wParam, gameProcessId_->load())) return 0;
+    DebugStage(L"game window attached");
     return controller_.OnGameWindowAttached(message.wParam);
   }
   if (websiteData_) return websiteData_->HandleMessage(message);
@@ -144,6 +152,8 @@ std::optional<std::int64_t> CLander_KVDlg::OnChannelMessage(const GameMessage& m
 void CLander_KVDlg::OnPaint(Canvas& canvas) {
   const WindowHost* host = createdHost_;
   if (!host) return;
+  if (!painted_) DebugStage(L"frame painted");
+  painted_ = true;
   controller_.PaintCaptionStrip(canvas, host->ClientSize().width);
 }
 
@@ -284,17 +294,22 @@ void CLander_KVDlg::PostToGameWindow(WindowId gameWindow, const GameMessage& mes
 }
 
 void CLander_KVDlg::StartGameProcess(const std::wstring& gameUrl) {
+  DebugStage(L"frame maximized");
   // The hotkeys come with the maximized frame, before the game starts.
   hotkeys_ = std::make_unique<HotkeyRegistration>(createdHost_ ? createdHost_->Native() : nullptr, [this](int id) {
     controller_.OnHotkey(id, system_ && system_->IsActive());
   });
   hotkeys_->Register(ReadHotkeyBindings());
+  DebugStage(L"hotkeys registered");
   if (!channel_ || !environment_.launchGame) return;
   // The game process starts on a worker thread of its own, with copies of
   // what it needs, so that the frame never waits for it. Its end comes back
   // as a command, dropped when the frame has gone meanwhile.
   ChildProcessWatch watch;
-  watch.started = [id = gameProcessId_](long processId) { id->store(processId); };
+  watch.started = [id = gameProcessId_](long processId) {
+    id->store(processId);
+    DebugStage(L"game process started");
+  };
   const NativeWindow native = createdHost_ ? createdHost_->Native() : nullptr;
   watch.ended = [native] { PostCommand(native, kCommandGameProcessEnded); };
   std::thread([launch = environment_.launchGame, frame = channel_->Id(), url = gameUrl, watch = std::move(watch)] {

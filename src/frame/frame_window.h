@@ -28,11 +28,20 @@
 
 namespace qm {
 
+// What the login window leaves to the frame.
+struct FinishedLogin {
+  std::wstring gameUrl;
+  // The login itself, out of sight but with its web engine still up (null
+  // when there is nothing left): the frame lets it go once the game process
+  // is on its way, so that the engine's teardown does not hold up the game.
+  std::shared_ptr<void> login;
+};
+
 // What the frame takes from outside; the defaults are the real ones.
 struct FrameEnvironment {
   // Runs the login window; the game URL it caught, or nothing when there is
   // no login window to run.
-  std::function<std::optional<std::wstring>()> login;
+  std::function<std::optional<FinishedLogin>()> login;
   // Starts the game process for the frame (on a worker thread) and looks
   // after it as the watch says.
   std::function<bool(WindowId frame, const std::wstring& gameUrl, ChildProcessWatch watch)> launchGame;
@@ -124,6 +133,7 @@ class CLander_KVDlg final : public WindowController, private FrameWindowPort {
   // Gone before the window they sit in.
   std::unique_ptr<CTouchButton> buttons_[9];
   ShowState showState_ = ShowState::kRestored;
+  bool painted_ = false;
   // The game process's id, set by the worker that starts it (0 before),
   // which may still run after the frame has gone.
   std::shared_ptr<std::atomic<long>> gameProcessId_ = std::make_shared<std::atomic<long>>(0);

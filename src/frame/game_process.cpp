@@ -1,5 +1,6 @@
 #include "frame/game_process.h"
 
+#include "platform/debug_output.h"
 #include "platform/paths.h"
 #include "platform/process.h"
 
@@ -31,7 +32,9 @@ GameWindowController::GameWindowController(GameWindowPort& window, WindowId fram
 void GameWindowController::Start() {
   if (frameWindow_ != 0) {
     window_.CreateView();
+    DebugStage(L"game view created");
     window_.NavigateView(gameUrl_);
+    DebugStage(L"navigation started");
     PixelRect place = window_.FrameClientRect();
     place.y += kCaptionStripHeight;
     place.height -= kCaptionStripHeight;
@@ -39,6 +42,7 @@ void GameWindowController::Start() {
     window_.FitViewToClient();
     const WindowId self = window_.EmbedInFrame();
     window_.SendToFrame({WM_GAMEWND_ATTACHED, self, 0});
+    DebugStage(L"game window announced");
   }
   window_.StartWatchdog();
 }

@@ -73,11 +73,13 @@ class GameWindow final : public GameWindowPort {
 
 int RunGameProcess(const GameArguments& args) {
   if (!StartWindowSystem()) return 0;
+  DebugStage(L"game window system up");
   std::unique_ptr<EmbeddedGameWindow> window = EmbeddedGameWindow::Create(args.frameHandle);
   if (!window) {
     DebugOutput(L"game process: no place for the game window in frame " + std::to_wstring(args.frameHandle));
     return 0;
   }
+  DebugStage(L"game window made");
   GameWindow port(*window, args.frameHandle);
   GameWindowController game(port, args.frameHandle, args.gameUrl);
   std::unique_ptr<GameChannel> channel;

@@ -38,7 +38,12 @@ int CLanderLogin::DoModal() {
   // window is up.
   host_->Show();
   if (WindowHost* const dialog = dialog_.host()) dialog->Activate();
-  return host_->RunModal();
+  const int result = host_->RunModal();
+  // The modal run has hidden the window; the dialog over it, an owned
+  // window, goes out of sight with it, whether or not the two are destroyed
+  // at once.
+  if (WindowHost* const dialog = dialog_.host()) dialog->Hide();
+  return result;
 }
 
 void CLanderLogin::OnCreate(WindowHost& host) {

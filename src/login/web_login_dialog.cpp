@@ -131,6 +131,7 @@ void CLoginPopupDlg::CheckGameUrl() {
   if (!catcher_.caught() || !loginWindow_) return;
   // The moment the login hands over to the frame, for start-up measurements.
   DebugOutput(L"game URL caught");
+  DebugStage(L"game URL caught");
   loginWindow_->SetGameUrl(catcher_.gameUrl());
   loginWindow_->EndModal(0);
 }

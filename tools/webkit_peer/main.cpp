@@ -4,7 +4,10 @@
 // the first finished load, prints the milliseconds since the process
 // started:
 //   first-load-finished-ms <N>
-// followed by "load-finished <URI>" for every finished load. The web
+// followed by "load-finished <URI>" for every finished load. With the
+// environment variable QM_STAGE_LOG set it also prints the launcher's stage
+// lines, "stage <seconds since 1970> <name>", for its own steps (main
+// entered, view created, load started, page committed, page loaded). The web
 // engine's data and cache live in their own folder (a fresh temporary one
 // unless --data-dir names one), never in the user's home defaults.
 //
@@ -78,6 +81,16 @@ long MillisecondsSinceProcessStart() {
   return static_cast<long>(nowMs - startMs + 0.5);
 }
 
+// A stage line, as the launcher writes them, when QM_STAGE_LOG is set.
+void Stage(const char* name) {
+  static const bool enabled = std::getenv("QM_STAGE_LOG") != nullptr;
+  if (!enabled) return;
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::printf("stage %lld.%06ld %s\n", static_cast<long long>(now.tv_sec), now.tv_nsec / 1000, name);
+  std::fflush(stdout);
+}
+
 // Ends the program --quit-after milliseconds from now, when asked to.
 void QuitLater(const Peer& peer) {
   if (peer.options.quitAfterMs < 0) return;
@@ -102,9 +115,12 @@ void OnSnapshot(GObject* view, GAsyncResult* result, gpointer data) {
 // The loads are counted; the first one gives the start-up figure, the one
 // --after-loads names is photographed and starts the --quit-after clock.
 void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
-  if (event != WEBKIT_LOAD_FINISHED) return;
   Peer& peer = *static_cast<Peer*>(data);
+  if (peer.loadsFinished == 0 && event == WEBKIT_LOAD_STARTED) Stage("peer load started");
+  if (peer.loadsFinished == 0 && event == WEBKIT_LOAD_COMMITTED) Stage("peer page committed");
+  if (event != WEBKIT_LOAD_FINISHED) return;
   if (++peer.loadsFinished == 1) {
+    Stage("peer page loaded");
     std::printf("first-load-finished-ms %ld\n", MillisecondsSinceProcessStart());
   }
   std::printf("load-finished %s\n", webkit_web_view_get_uri(view));
@@ -176,6 +192,7 @@ class TemporaryFolder {
 }  // namespace
 
 int main(int argc, char** argv) {
+  Stage("peer main entered");
   Peer peer;
   if (!ParseOptions(argc, argv, peer.options)) {
     std::fprintf(stderr,
@@ -205,7 +222,9 @@ int main(int argc, char** argv) {
   peer.view = WEBKIT_WEB_VIEW(webkit_web_view_new_with_context(context.get()));
   gtk_container_add(GTK_CONTAINER(peer.window), GTK_WIDGET(peer.view));
   g_signal_connect(peer.view, "load-changed", G_CALLBACK(OnLoadChanged), &peer);
+  Stage("peer view created");
   webkit_web_view_load_uri(peer.view, peer.options.url.c_str());
+  Stage("peer navigation started");
   gtk_widget_show_all(peer.window);
   gtk_main();
   return peer.exitCode;

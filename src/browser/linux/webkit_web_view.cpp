@@ -4,11 +4,13 @@
 #include <gtk/gtk.h>
 #include <webkit2/webkit2.h>
 
+#include <memory>
 #include <system_error>
 #include <utility>
 
 #include "base/text.h"
 #include "browser/web_view.h"
+#include "platform/debug_output.h"
 #include "platform/linux/owners.h"
 
 namespace qm {
@@ -60,15 +62,26 @@ GObjectPtr<WebKitWebsiteDataManager> MakeDataManager(const std::filesystem::path
   return manager;
 }
 
+// How many windows of the engine's own a view has opened that are still
+// open: they share the view's web process.
+using OpenWindowCount = std::shared_ptr<int>;
+
 // A window of the engine's own for a page that asks for a new window; it
 // closes when the page closes itself or the user closes it.
-GtkWidget* OpenEngineWindow(WebKitWebView* opener, WebKitNavigationAction*, gpointer) {
+GtkWidget* OpenEngineWindow(WebKitWebView* opener, WebKitNavigationAction*, gpointer count) {
   GtkWidget* view = webkit_web_view_new_with_related_view(opener);
   GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
   gtk_window_set_default_size(GTK_WINDOW(window), 800, 600);
   gtk_container_add(GTK_CONTAINER(window), view);
   g_signal_connect_swapped(view, "ready-to-show", G_CALLBACK(gtk_widget_show_all), window);
   g_signal_connect_swapped(view, "close", G_CALLBACK(gtk_widget_destroy), window);
+  // Counted while it lives; the count outlives the view that opened it.
+  OpenWindowCount& open = *static_cast<OpenWindowCount*>(count);
+  ++*open;
+  g_signal_connect_data(
+      view, "destroy", G_CALLBACK(+[](GtkWidget*, gpointer data) { --**static_cast<OpenWindowCount*>(data); }),
+      new OpenWindowCount(open), [](gpointer data, GClosure*) { delete static_cast<OpenWindowCount*>(data); },
+      GConnectFlags{});
   return view;
 }
 
@@ -93,7 +106,7 @@ class WebKitView final : public WebView {
     g_signal_connect(view_.get(), "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(view_.get(), "load-changed", G_CALLBACK(OnLoadChanged), this);
     g_signal_connect(view_.get(), "load-failed", G_CALLBACK(OnLoadFailed), this);
-    g_signal_connect(view_.get(), "create", G_CALLBACK(OpenEngineWindow), nullptr);
+    g_signal_connect(view_.get(), "create", G_CALLBACK(OpenEngineWindow), &openWindows_);
     if (role_ == WebViewRole::kGameView) AddClickReport();
 
     GtkWidget* widget = GTK_WIDGET(view_.get());
@@ -118,7 +131,14 @@ class WebKitView final : public WebView {
       g_signal_handlers_disconnect_by_data(content_.get(), this);
     }
     g_signal_handlers_disconnect_by_data(view_.get(), this);
+    g_signal_handlers_disconnect_by_data(view_.get(), &openWindows_);
     webkit_web_view_stop_loading(view_.get());
+    // The page's web process goes with the view, unless a window the page
+    // opened still shows its pages. Left to itself, it outlives the view by
+    // about ten seconds, running the page's scripts and animations beside
+    // whatever starts next (the game process after the login), and then
+    // ends with an error line on standard error.
+    if (*openWindows_ == 0) webkit_web_view_terminate_web_process(view_.get());
     // Takes the widget out of its parent; our own reference keeps the object
     // until view_ lets it go.
     gtk_widget_destroy(GTK_WIDGET(view_.get()));
@@ -202,14 +222,24 @@ class WebKitView final : public WebView {
   }
 
   static void OnLoadChanged(WebKitWebView* view, WebKitLoadEvent event, gpointer data) {
-    if (event != WEBKIT_LOAD_FINISHED) return;
     auto* self = static_cast<WebKitView*>(data);
+    if (self->role_ == WebViewRole::kGameView) self->StageOfFirstLoad(event);
+    if (event != WEBKIT_LOAD_FINISHED) return;
     if (std::exchange(self->cancelledLoad_, false)) return;
     // The document that finished is the main resource's: the view's own URI
     // already names the next page when a navigation interrupted this one.
     WebKitWebResource* document = webkit_web_view_get_main_resource(view);
     const gchar* uri = document ? webkit_web_resource_get_uri(document) : webkit_web_view_get_uri(view);
     self->ReportDocumentComplete(WideFromUtf8(uri ? uri : ""));
+  }
+
+  // The game page's first request and first response, for start-up
+  // measurements.
+  void StageOfFirstLoad(WebKitLoadEvent event) {
+    if (event == WEBKIT_LOAD_STARTED && !loadStarted_) DebugStage(L"game load started");
+    if (event == WEBKIT_LOAD_COMMITTED && !loadCommitted_) DebugStage(L"game page committed");
+    loadStarted_ = loadStarted_ || event == WEBKIT_LOAD_STARTED;
+    loadCommitted_ = loadCommitted_ || event == WEBKIT_LOAD_COMMITTED;
   }
 
   static void OnScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer self) {
@@ -235,6 +265,9 @@ class WebKitView final : public WebView {
   GObjectPtr<WebKitWebView> view_;
   GObjectPtr<GCancellable> clearing_;
   bool cancelledLoad_ = false;
+  OpenWindowCount openWindows_ = std::make_shared<int>(0);
+  bool loadStarted_ = false;
+  bool loadCommitted_ = false;
 };
 
 }  // namespace

@@ -76,7 +76,7 @@ int Run() {
   ScriptedAnswers answers(Env(L"QM_FRAME_ANSWERS"));
 
   FrameEnvironment environment;
-  environment.login = [gameUrl]() -> std::optional<std::wstring> { return gameUrl; };
+  environment.login = [gameUrl]() -> std::optional<FinishedLogin> { return FinishedLogin{gameUrl, nullptr}; };
   environment.launchGame = [gameProgram](WindowId frame, const std::wstring& url, ChildProcessWatch watch) {
     const std::wstring line = GameProcessCommandLine(gameProgram, frame, url);
     Log(L"launch " + line);
