@@ -36,6 +36,14 @@ end_stage "Windows build"
 # is shown when all have ended.
 export NO_AT_BRIDGE=1
 status=0
+# Each run starts from fresh copies of the booted template prefix (a second
+# each): what one run's tests leave in a prefix (the cache cleaning removes
+# WinInet's cache folders, for one) must not decide the next run's results.
+wine_lane_prefixes=(build/windows/wine/prefix build/windows/wine/prefix-screens)
+for prefix in "${wine_lane_prefixes[@]}"; do
+  WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
+  rm -rf "$prefix" "${prefix/prefix/home}"
+done
 run_part() {  # name command...
   local name=$1 started=$SECONDS result=0
   shift
@@ -69,7 +77,7 @@ for part in linux-suite windows-suite windows-screens fuzzing; do
 done
 end_stage "suites and fuzzing"
 stages+=("${part_times[@]}")
-for prefix in build/windows/wine/prefix build/windows/wine/prefix-screens; do
+for prefix in "${wine_lane_prefixes[@]}"; do
   WINEPREFIX="$PWD/$prefix" wineserver -k 2>/dev/null || true
 done
 
